@@ -1,0 +1,29 @@
+#pragma once
+// A picture as plain RGB pixels, row 0 at the top: what the surface holds,
+// what the BMP reader gives back and what the GIF writer encodes.
+
+#include <cstdint>
+#include <vector>
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+namespace colori {
+constexpr Rgb nero{0, 0, 0};
+constexpr Rgb giallo{255, 255, 0};
+constexpr Rgb grigio{100, 100, 100};
+constexpr Rgb bianco{255, 255, 255};
+constexpr Rgb rosso{255, 0, 0};
+constexpr Rgb verde{0, 255, 0};
+constexpr Rgb giallo_chiaro{255, 255, 128};  // the surface's text colour
+}  // namespace colori
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<Rgb> pixels;  // width * height, row by row from the top
+
+    Rgb at(int column, int row) const { return pixels[static_cast<std::size_t>(row) * width + column]; }
+};

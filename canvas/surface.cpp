@@ -1,0 +1,106 @@
+#include "canvas/surface.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "canvas/font.h"
+
+Surface::Surface() {
+    image_.width = width;
+    image_.height = height;
+    image_.pixels.assign(static_cast<std::size_t>(width) * height, BackColor);
+}
+
+void Surface::Scale(float x1, float y1, float x2, float y2) {
+    left_ = x1;
+    top_ = y1;
+    units_x_ = x2 - x1;
+    units_y_ = y2 - y1;
+}
+
+// Positions far outside the surface are clamped before the conversion to
+// int, so even a wild value only draws off the edge.
+static int to_pixel(float position) {
+    const float clamped = std::fmax(-1.0e6f, std::fmin(1.0e6f, position));
+    return static_cast<int>(std::floor(clamped + 0.5f));
+}
+
+int Surface::column(float x) const { return to_pixel((x - left_) * (width / units_x_)); }
+
+int Surface::row(float y) const { return to_pixel((y - top_) * (height / units_y_)); }
+
+void Surface::plot(int column, int row, Rgb colour) {
+    if (column < 0 || column >= width || row < 0 || row >= height) return;  // cut off at the edges
+    image_.pixels[static_cast<std::size_t>(row) * width + column] = colour;
+}
+
+void Surface::Line(float x1, float y1, float x2, float y2, Rgb colour) {
+    // Bresenham between the two end pixels, both painted.
+    int c = column(x1), r = row(y1);
+    const int c_end = column(x2), r_end = row(y2);
+    const int dc = std::abs(c_end - c), dr = -std::abs(r_end - r);
+    const int step_c = c < c_end ? 1 : -1, step_r = r < r_end ? 1 : -1;
+    int error = dc + dr;
+    for (;;) {
+        plot(c, r, colour);
+        if (c == c_end && r == r_end) break;
+        const int twice = 2 * error;
+        if (twice >= dr) {
+            error += dr;
+            c += step_c;
+        }
+        if (twice <= dc) {
+            error += dc;
+            r += step_r;
+        }
+    }
+    CurrentX = x2;
+    CurrentY = y2;
+}
+
+void Surface::Circle(float x, float y, float radius, Rgb colour) {
+    // The radius is in x units, so a circle is round in pixels however the
+    // y scale is stretched. A pixel belongs to the disc when its distance
+    // from the centre is within radius + 1/2; it is on the outline when one
+    // of its four neighbours is not.
+    const int c0 = column(x), r0 = row(y);
+    const int rp = to_pixel(std::fabs(radius * (width / units_x_)));
+    const long limit = static_cast<long>(rp) * rp + rp;
+    auto inside = [limit](long dc, long dr) { return dc * dc + dr * dr <= limit; };
+    for (int dr = -rp; dr <= rp; ++dr) {
+        for (int dc = -rp; dc <= rp; ++dc) {
+            if (!inside(dc, dr)) continue;
+            const bool edge = !inside(dc - 1, dr) || !inside(dc + 1, dr) || !inside(dc, dr - 1) || !inside(dc, dr + 1);
+            if (edge) plot(c0 + dc, r0 + dr, colour);
+            else if (FillStyle == solid) plot(c0 + dc, r0 + dr, FillColor);
+        }
+    }
+    CurrentX = x;
+    CurrentY = y;
+}
+
+void Surface::Print(std::string_view text) {
+    int origin = column(CurrentX);
+    const int top = row(CurrentY);
+    for (const char ch : text) {
+        const int code = static_cast<unsigned char>(ch);
+        const font::Glyph& glyph =
+            font::glyphs[(code >= font::first_char && code <= font::last_char ? code : ' ') - font::first_char];
+        for (int r = 0; r < glyph.height; ++r) {
+            const unsigned bits = font::rows[glyph.offset + r];
+            for (int c = 0; c < glyph.width; ++c) {
+                if (bits & (1u << c)) plot(origin + glyph.left + c, top + glyph.top + r, ForeColor);
+            }
+        }
+        origin += glyph.advance;
+    }
+    // The next text line starts at the left edge, one line lower.
+    CurrentX = left_;
+    CurrentY += font::line_height * (units_y_ / height);
+}
+
+void Surface::Cls() {
+    image_.pixels.assign(image_.pixels.size(), BackColor);
+    CurrentX = 0;
+    CurrentY = 0;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The drawing surface: the window's persistent 286 x 221 bitmap with the
+// chart scale and the few drawing operations the charts are made of.
+// Nothing is smoothed: every pixel holds one of the colours drawn.
+
+#include <string_view>
+
+#include "canvas/image.h"
+
+class Surface {
+public:
+    static constexpr int width = 286;
+    static constexpr int height = 221;
+
+    enum FillStyles { solid = 0, transparent = 1 };
+
+    Surface();
+
+    // (x1, y1) becomes the top-left corner, (x2, y2) the bottom-right one.
+    void Scale(float x1, float y1, float x2, float y2);
+    // A 1-pixel solid line, both end points painted.
+    void Line(float x1, float y1, float x2, float y2, Rgb colour);
+    // A true circle in pixels; the radius is in x units. Filled with
+    // FillColor when FillStyle is solid.
+    void Circle(float x, float y, float radius, Rgb colour);
+    // Text in ForeColor, its top-left corner at (CurrentX, CurrentY).
+    void Print(std::string_view text);
+    // Every pixel becomes BackColor; the position goes to (0, 0).
+    void Cls();
+
+    float CurrentX = 0;
+    float CurrentY = 0;
+    Rgb ForeColor = colori::giallo_chiaro;
+    Rgb BackColor = colori::nero;
+    Rgb FillColor = colori::nero;
+    int FillStyle = transparent;
+
+    const Image& image() const { return image_; }
+
+    // Pixel column and row of a chart position, rounded to the nearest pixel.
+    int column(float x) const;
+    int row(float y) const;
+
+private:
+    void plot(int column, int row, Rgb colour);
+
+    Image image_;
+    float left_ = 0, top_ = 0, units_x_ = width, units_y_ = height;
+};

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "app/form1.h"
+
+namespace {
+
+// The set of distinct colours on the surface.
+std::vector<Rgb> colori_usati(const Image& image) {
+    std::vector<Rgb> usati;
+    for (const Rgb& p : image.pixels) {
+        if (std::find(usati.begin(), usati.end(), p) == usati.end()) usati.push_back(p);
+    }
+    return usati;
+}
+
+class Superficie : public testing::Test {
+protected:
+    Superficie() { form.impostazioni_dimensioni_e_scala_del_form(); }
+    Form1 form;
+    Surface& s = form.superficie;
+};
+
+TEST_F(Superficie, WindowAndScale) {
+    EXPECT_EQ(form.Width, 292 * 15);
+    EXPECT_EQ(form.Height, 246 * 15);
+    EXPECT_EQ(s.image().width, 286);
+    EXPECT_EQ(s.image().height, 221);
+    // One x unit per pixel; 681 y units over 221 pixels.
+    EXPECT_EQ(s.column(-35), 0);
+    EXPECT_EQ(s.column(0), 35);
+    EXPECT_EQ(s.column(240), 275);
+    EXPECT_EQ(s.column(250), 285);
+    EXPECT_EQ(s.row(600), 0);
+    EXPECT_EQ(s.row(550), 16);
+    EXPECT_EQ(s.row(0), 195);
+    EXPECT_EQ(s.row(-80), 221);  // the last unit is the row past the bottom
+}
+
+TEST_F(Superficie, TheWindowStaysTheSameSizeAtAnyScreenResolution) {
+    Form1 a_120_dpi;
+    a_120_dpi.TwipsPerPixelX = a_120_dpi.TwipsPerPixelY = 12;
+    a_120_dpi.impostazioni_dimensioni_e_scala_del_form();
+    EXPECT_EQ(a_120_dpi.Width / 12, 292);
+    EXPECT_EQ(a_120_dpi.Height / 12, 246);
+}
+
+TEST_F(Superficie, ClsBlanksEveryPixelAndResetsThePosition) {
+    form.disegno_dello_stage();
+    s.FillStyle = Surface::solid;
+    s.Circle(100, 300, 2, colori::rosso);
+    s.CurrentX = 75;
+    s.CurrentY = 600;
+    s.Print("Date: 03/03/2024");
+    ASSERT_GT(colori_usati(s.image()).size(), 3u);
+    s.Cls();
+    EXPECT_EQ(colori_usati(s.image()), std::vector<Rgb>{colori::nero});
+    EXPECT_EQ(s.CurrentX, 0);
+    EXPECT_EQ(s.CurrentY, 0);
+}
+
+TEST_F(Superficie, TextHasItsTopLeftCornerAtTheCurrentPosition) {
+    s.CurrentX = 75;
+    s.CurrentY = 600;
+    s.Print("Date: ");
+    // The first inked column and row of the text are those of its cell's
+    // corner, column 110 and row 0, plus the glyph's own bearing: "D" is
+    // inked from its first column and up to a line's cap height.
+    int first_column = Surface::width, first_row = Surface::height, last_row = -1;
+    for (int r = 0; r < Surface::height; ++r) {
+        for (int c = 0; c < Surface::width; ++c) {
+            if (s.image().at(c, r) == colori::nero) continue;
+            EXPECT_EQ(s.image().at(c, r), colori::giallo_chiaro);
+            first_column = std::min(first_column, c);
+            first_row = std::min(first_row, r);
+            last_row = std::max(last_row, r);
+        }
+    }
+    EXPECT_GE(first_column, 110);
+    EXPECT_LE(first_column, 111);
+    EXPECT_GE(first_row, 0);
+    EXPECT_LE(first_row, 3);
+    EXPECT_LT(last_row, 13);
+}
+
+TEST_F(Superficie, CircleIsRoundInPixelsAndFilledWhenSolid) {
+    s.FillStyle = Surface::solid;
+    s.FillColor = colori::bianco;
+    s.Circle(0, 50, 2, colori::rosso);
+    const int c = s.column(0), r = s.row(50);
+    EXPECT_EQ(c, 35);
+    // Two pixels to each side and up and down, corners left out.
+    for (int d = -2; d <= 2; ++d) {
+        EXPECT_NE(s.image().at(c + d, r), colori::nero) << d;
+        EXPECT_NE(s.image().at(c, r + d), colori::nero) << d;
+    }
+    EXPECT_EQ(s.image().at(c + 3, r), colori::nero);
+    EXPECT_EQ(s.image().at(c, r + 3), colori::nero);
+    EXPECT_EQ(s.image().at(c - 3, r), colori::nero);
+    EXPECT_EQ(s.image().at(c, r - 3), colori::nero);
+    EXPECT_EQ(s.image().at(c + 2, r + 2), colori::nero);
+    EXPECT_EQ(s.image().at(c + 2, r), colori::rosso);  // outline
+    EXPECT_EQ(s.image().at(c, r), colori::bianco);     // fill
+
+    s.Cls();
+    s.FillStyle = Surface::transparent;
+    s.Circle(0, 50, 2, colori::rosso);
+    EXPECT_EQ(s.image().at(c + 2, r), colori::rosso);
+    EXPECT_EQ(s.image().at(c, r), colori::nero);
+}
+
+TEST_F(Superficie, LinesAreSolidAndUnsmoothed) {
+    s.Line(0, 50, 242, 50, colori::giallo);
+    s.Line(10, 100, 200, 400, colori::bianco);
+    const int r = s.row(50);
+    for (int c = s.column(0); c <= s.column(242); ++c) EXPECT_EQ(s.image().at(c, r), colori::giallo) << c;
+    EXPECT_EQ(s.image().at(s.column(10), s.row(100)), colori::bianco);
+    EXPECT_EQ(s.image().at(s.column(200), s.row(400)), colori::bianco);
+    // A diagonal of a 1-pixel line has one pixel per column.
+    int pixels_in_column = 0;
+    for (int rr = 0; rr < Surface::height; ++rr) pixels_in_column += s.image().at(s.column(100), rr) == colori::bianco;
+    EXPECT_EQ(pixels_in_column, 1);
+    EXPECT_EQ(colori_usati(s.image()).size(), 3u);
+}
+
+TEST_F(Superficie, DrawingOffTheSurfaceIsCutOff) {
+    s.Line(-1000, 5000, 1000, -5000, colori::bianco);
+    s.Circle(1.0e9f, -1.0e9f, 2, colori::rosso);
+    s.CurrentX = 245;
+    s.CurrentY = -70;
+    s.Print("a long text running off the surface");
+    SUCCEED();
+}
+
+}  // namespace

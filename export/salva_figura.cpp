@@ -1,0 +1,28 @@
+// One finished chart to its files: the scratch bitmap, the published GIF,
+// the archived GIF; then the bitmap is deleted again.
+
+#include <string>
+
+#include "app/form1.h"
+#include "export/bmp.h"
+#include "platform/files.h"
+
+Status Form1::salva_figura(const std::string& file_previsioni) {
+    // The first step that fails ends the export of this day; the steps
+    // after it are not tried. What it leaves behind stays for the next run
+    // to replace.
+    const std::string n = std::to_string(indice_giorno);
+    const std::string bitmap = cartella_previsioni + "grafico" + n + ".bmp";
+    const std::string pubblicata = cartella_figure + "plotMUF" + n + ".gif";
+    if (indice_giorno < 1 || indice_giorno > 6 || file_previsioni.size() < 6)
+        return Status::fail("no key for day " + n);
+    const std::string archivio = cartella_previsioni + "previous_RAV3000I2_plots\\" + file_previsioni.substr(2, 4) +
+                                 giorno_anno[indice_giorno] + ".gif";
+
+    if (Status s = platform::write_file_atomic(bitmap, encode_bmp(superficie.image())); !s) return s;
+    if (Status s = wpdlx1.carica_immagine(bitmap); !s) return s;
+    if (Status s = wpdlx1.salva_gif(pubblicata, false); !s) return s;
+    if (Status s = wpdlx1.salva_gif(archivio, false); !s) return s;
+    if (Status s = wpdlx1.rilascia_immagine(); !s) return s;
+    return platform::remove_file(bitmap);
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <chrono>
+
+namespace platform {
+
+// Today's local calendar date, as the system clock and time zone give it.
+std::chrono::year_month_day today_local();
+
+}  // namespace platform
