@@ -49,7 +49,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Day 99 to 100, and a non-leap year end.
         Caso{2023y / April / 12,
              {{"042023", "097", "07/04/2023"}, {"042023", "098", "08/04/2023"}, {"042023", "099", "09/04/2023"},
-              {"042023", "100", "10/04/2023"}, {"042023", "101", "11/04/2023"}, {"042023", "102", "12/04/2023"}}}));
+              {"042023", "100", "10/04/2023"}, {"042023", "101", "11/04/2023"}, {"042023", "102", "12/04/2023"}}}),
+    [](const testing::TestParamInfo<Caso>& info) {
+        const year_month_day& d = info.param.oggi;
+        return "Today" + std::to_string(static_cast<int>(d.year())) + "_" + std::to_string(static_cast<unsigned>(d.month())) +
+               "_" + std::to_string(static_cast<unsigned>(d.day()));
+    });
 
 TEST(EtichetteMinuti, MinuteSixtyIsMinuteZero) {
     Form1 form;

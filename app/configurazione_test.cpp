@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         Caso{"Verbatim", "a\nD:\\previsioni  \nb\n\nc\nweb\\", "D:\\previsioni  ", "", "web\\"},
         // CR alone ends a line; whatever follows line 6 is ignored.
         Caso{"LoneCr", "a\rP\\\rb\rA\\\rc\rF\\\rextra\rmore\r", "P\\", "A\\", "F\\"},
-        Caso{"BinaryBytes", std::string("\0\xff\n\x01P\\\n\n\n\n\xe9F\\", 17), "\x01P\\", "", "\xe9F\\"}),
+        Caso{"BinaryBytes", std::string("\0\xff\n\x01P\\\n\n\n\n\xe9" "F\\", 13), "\x01P\\", "", "\xe9" "F\\"}),
     [](const testing::TestParamInfo<Caso>& info) { return info.param.nome; });
 
 }  // namespace

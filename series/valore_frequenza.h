@@ -1,0 +1,31 @@
+#pragma once
+// Reading the numbers of the data files. Frequencies are written as two
+// characters of whole MHz, a point and one character of tenths; the point is
+// never looked at. The value is kept in tenths of MHz, the chart's y unit.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace serie {
+
+// Characters `posizione` (1 for the first) to `posizione` + `quanti` - 1 of
+// `testo`: fewer when the text ends early, none when it ends before them.
+std::string_view caratteri(std::string_view testo, std::size_t posizione, std::size_t quanti);
+
+// `testo` without its leading and trailing spaces.
+std::string_view senza_spazi(std::string_view testo);
+
+// The number at the start of `testo`, leading blanks skipped: an optional
+// sign, digits and an optional point with more digits. 0 when the text does
+// not begin with a number. Rounded to the nearest integer, halves to the even
+// neighbour; a number outside the 16-bit range gives 0, as a failed store
+// leaves the value it would have replaced.
+std::int16_t valore_numerico(std::string_view testo);
+
+// A frequency in tenths of MHz: the whole-MHz characters without their
+// spaces, followed by the tenths character as it stands, read as a number.
+// "12" and "3" give 123, " 9" and "5" give 95, "12" and " " give 12.
+std::int16_t valore_frequenza(std::string_view interi, std::string_view decimi);
+
+}  // namespace serie
