@@ -9,14 +9,19 @@
 
 namespace {
 
-std::string due_cifre(unsigned n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+// n in decimal digits, with zeros put in front up to `cifre` digits.
+std::string con_zeri(int n, std::size_t cifre) {
+    std::string testo = std::to_string(n);
+    if (testo.size() < cifre) testo.insert(0, cifre - testo.size(), '0');
+    return testo;
+}
 
 }  // namespace
 
 void Form1::riempi_etichette_minuti() {
     // Entries 1 to 59 are "01" to "59"; entry 60 is "00", minute 0 of the
     // same hour, which is therefore tried after minute 59.
-    for (int k = 1; k <= 59; ++k) etichette_minuti[k] = due_cifre(static_cast<unsigned>(k));
+    for (int k = 1; k <= 59; ++k) etichette_minuti[k] = con_zeri(k, 2);
     etichette_minuti[60] = "00";
 }
 
@@ -26,14 +31,12 @@ void Form1::calcola_chiavi_giorni() {
         const int i = scarto_giorni + 6;
         // Today is read afresh for every day, as the clock gives it then.
         data_corrente = year_month_day{sys_days{oggi()} + days{scarto_giorni}};
-        giorno_mese = due_cifre(static_cast<unsigned>(data_corrente.day()));
-        mese = due_cifre(static_cast<unsigned>(data_corrente.month()));
+        giorno_mese = con_zeri(static_cast<int>(static_cast<unsigned>(data_corrente.day())), 2);
+        mese = con_zeri(static_cast<int>(static_cast<unsigned>(data_corrente.month())), 2);
         anno = std::to_string(static_cast<int>(data_corrente.year()));
 
         const int giorno = (sys_days{data_corrente} - sys_days{data_corrente.year() / January / 1}).count() + 1;
-        giorno_anno[i] = std::to_string(giorno);
-        if (giorno_anno[i].size() == 1) giorno_anno[i] = "00" + giorno_anno[i];
-        else if (giorno_anno[i].size() == 2) giorno_anno[i] = "0" + giorno_anno[i];
+        giorno_anno[i] = con_zeri(giorno, 3);
 
         mese_anno[i] = mese + anno;
         data_giorno[i] = giorno_mese + "/" + mese + "/" + anno;

@@ -15,6 +15,7 @@ struct Chiave {
 struct Caso {
     year_month_day oggi;
     Chiave giorni[6];
+    friend void PrintTo(const Caso& caso, std::ostream* os) { *os << caso.giorni[5].data_giorno; }
 };
 
 class ChiaviGiorni : public testing::TestWithParam<Caso> {};

@@ -13,6 +13,7 @@ struct Caso {
     const char* previsioni;
     const char* autoscalati;
     const char* figure;
+    friend void PrintTo(const Caso& caso, std::ostream* os) { *os << caso.nome; }
 };
 
 class Configurazione : public testing::TestWithParam<Caso> {};

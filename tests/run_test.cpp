@@ -217,6 +217,7 @@ TEST(Run, APublicationNameThatIsALinkIsReplacedNotWrittenThrough) {
 struct Uso {
     const char* argomenti;
     const char* messaggio;
+    friend void PrintTo(const Uso& uso, std::ostream* os) { *os << uso.argomenti; }
 };
 
 class UsageError : public testing::TestWithParam<Uso> {};
