@@ -6,8 +6,10 @@
 
 #include "app/form1.h"
 #include "app/opzioni.h"
+#include "platform/console.h"
 
 int main(int argc, char** argv) {
+    platform::attach_console();
     Opzioni opzioni;
     std::string errore;
     if (!analizza_opzioni(argc, argv, opzioni, errore)) {

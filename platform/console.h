@@ -1,0 +1,14 @@
+#pragma once
+
+namespace platform {
+
+// Makes standard output and standard error reach the console plotmuf was
+// started from. On Windows plotmuf is a GUI program, so that a scheduled run
+// or a double click opens no console window; such a program has no console
+// of its own. Handles the parent already gave it (output redirected to a
+// file or a pipe) are kept; otherwise the parent's console, if there is one,
+// is attached. Without a console nothing is shown, as before. Does nothing on
+// other systems. Call it first thing in main.
+void attach_console();
+
+}  // namespace platform

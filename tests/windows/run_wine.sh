@@ -1,0 +1,167 @@
+#!/usr/bin/env bash
+# The Windows build of plotmuf run under Wine on station folders written the
+# Windows way (drive letters, "\" separators, a folder name in the ANSI code
+# page), started from a subfolder and from a drive root. Each run must write
+# the twelve GIF files, every one decodable by giflib and byte for byte the
+# same as the Linux build's for the same inputs and --today date, and leave
+# nothing else behind.
+#
+# usage: tests/windows/run_wine.sh LINUX_PLOTMUF WINDOWS_PLOTMUF_EXE
+# needs: wine (64-bit), giftext (Debian: giflib-tools). Runs headless, as any
+# user, root included; leaves nothing behind.
+#
+# The backslashes in '...' are Windows separators, and "check && check ||
+# fail" means "fail unless both hold".
+# shellcheck disable=SC1003,SC2015
+
+set -euo pipefail
+
+if [ $# -ne 2 ]; then
+    echo "usage: $0 LINUX_PLOTMUF WINDOWS_PLOTMUF_EXE" >&2
+    exit 2
+fi
+linux_plotmuf=$(realpath "$1")
+windows_plotmuf=$(realpath "$2")
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/plotmuf-wine.XXXXXX")
+# A Wine of our own: a fresh prefix, no debug chatter, no offer to install
+# Mono or Gecko, no display (console programs need none), and a locale whose
+# ANSI code page is 1252, which the non-ASCII folder below is written in.
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+unset DISPLAY WAYLAND_DISPLAY
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+today=2024-03-03
+days=(2024058 2024059 2024060 2024061 2024062 2024063)
+
+# Soundings of the last two days, one every 15 minutes, of a station whose
+# files begin "Rome"; every 17th sounding has no value. Beside them a hidden
+# file and a note that must not decide the station: the hidden one would
+# come first in byte order, the note first in the case-blind order of NTFS.
+make_soundings() {
+    printf 'Gibi\r\n' >"$1/.A.TXT"
+    printf 'notes\r\n' >"$1/notes.txt"
+    awk -v dir="$1" 'BEGIN {
+        for (d = 62; d <= 63; d++) for (h = 0; h < 24; h++) for (m = 0; m < 60; m += 15) {
+            n = h * 4 + m / 15
+            value = n % 17 == 5 ? "N/A " : sprintf("%4.1f", 11 + 7 * sin(n / 15.0) + (d - 62) * 1.5)
+            name = sprintf("%s/RM041_2024%03d%02d%02d00.TXT", dir, d, h, m)
+            printf "Rome\r\n2024.%03d %02d:%02d\r\n\r\n%-15s%s\r\n", d, h, m, "MUF(3000)F2", value > name
+            close(name)
+        }
+    }'
+}
+
+# make_station FOLDER WEB_FOLDER LINE2 LINE4 LINE6: the inputs of a station
+# in FOLDER, its publication folder FOLDER/WEB_FOLDER, and a configuration
+# whose folder lines are LINE2, LINE4 and LINE6 (bytes, written as given).
+make_station() {
+    mkdir -p "$1/previsioni/previous_RAV3000I2_plots" "$1/autoscalati" "$1/$2"
+    cp "$source_dir"/example/previsioni/*.txt "$1/previsioni/"
+    make_soundings "$1/autoscalati"
+    printf 'Test station\r\n%s\r\nSoundings\r\n%s\r\nFigures\r\n%s\r\n' "$3" "$4" "$5" >"$1/Quorel_RAV3000I2.ini"
+}
+
+# The twelve files a run writes in a station, relative to it.
+outputs() {
+    local n
+    for n in 1 2 3 4 5 6; do echo "$1/plotMUF$n.gif"; done
+    for n in "${days[@]}"; do echo "previsioni/previous_RAV3000I2_plots/$n.gif"; done
+}
+
+# check_station FOLDER WEB_FOLDER: the twelve files are there, decode, equal
+# the Linux build's, and nothing else was left (no bitmap, no temporary file).
+check_station() {
+    local station=$1 web=$2 n file reference
+    for n in 1 2 3 4 5 6; do
+        file="$station/$web/plotMUF$n.gif"
+        reference="$work/linux/web/plotMUF$n.gif"
+        if [ ! -f "$file" ]; then
+            fail "$file missing"
+            continue
+        fi
+        giftext -r "$file" >/dev/null 2>&1 || fail "$file does not decode"
+        giftext "$file" | grep -q 'Width = 286, Height = 221' || fail "$file is not 286 x 221"
+        cmp -s "$file" "$reference" || fail "$file differs from the Linux build's"
+        cmp -s "$file" "$station/previsioni/previous_RAV3000I2_plots/${days[n - 1]}.gif" ||
+            fail "$file differs from its archive copy"
+    done
+    local expected actual
+    expected=$( (outputs "$web"; echo Quorel_RAV3000I2.ini; cd "$station" && find previsioni/*.txt autoscalati -type f) | sort)
+    actual=$(cd "$station" && find . -type f | sed 's|^\./||' | sort)
+    [ "$expected" = "$actual" ] || fail "$station holds other files: $(comm -13 <(echo "$expected") <(echo "$actual") | tr '\n' ' ')"
+}
+
+# run_windows FOLDER ARGS...: starts plotmuf.exe through cmd in the Windows
+# folder FOLDER, the way a scheduled task does; output in $work/out, $work/err.
+run_windows() {
+    local folder=$1
+    shift
+    wine cmd /c "cd /d $folder && start /b /wait C:\\plotmuf\\plotmuf.exe $*" </dev/null >"$work/out" 2>"$work/err"
+}
+
+start=$SECONDS
+wineboot -i >/dev/null 2>&1
+echo "Wine prefix ready in $((SECONDS - start)) s"
+
+# The Linux build on the same inputs: the reference.
+make_station "$work/linux" web 'previsioni\' 'autoscalati\' 'web\'
+(cd "$work/linux" && "$linux_plotmuf" --today "$today") || fail "the Linux build failed"
+
+mkdir -p "$WINEPREFIX/drive_c/plotmuf"
+cp "$windows_plotmuf" "$WINEPREFIX/drive_c/plotmuf/plotmuf.exe"
+
+# 1. A subfolder, C:\stazione, with absolute folders in the configuration;
+# the publication folder's name has an "à", byte E0 in code page 1252.
+station="$WINEPREFIX/drive_c/stazione"
+make_station "$station" "pubblicità" 'C:\stazione\previsioni\' 'C:\stazione\autoscalati\' \
+    "$(printf 'C:\\stazione\\pubblicit\xe0\\')"
+status=0
+run_windows 'C:\stazione' --today "$today" --verbose || status=$?
+[ "$status" -eq 0 ] || fail "run in C:\\stazione: status $status: $(cat "$work/err")"
+[ ! -s "$work/err" ] || fail "run in C:\\stazione reported: $(cat "$work/err")"
+check_station "$station" "pubblicità"
+
+# 2. A drive root, S:\, with folders relative to it.
+station="$work/root"
+make_station "$station" web 'previsioni\' 'autoscalati\' 'web\'
+ln -s "$station" "$WINEPREFIX/dosdevices/s:"
+status=0
+run_windows 'S:\' --today "$today" --verbose || status=$?
+[ "$status" -eq 0 ] || fail "run in S:\\: status $status: $(cat "$work/err")"
+[ ! -s "$work/err" ] || fail "run in S:\\ reported: $(cat "$work/err")"
+check_station "$station" web
+
+# 3. What the program prints reaches whoever started it, although it is a
+# GUI program: --version on standard output, a usage error on standard
+# error with status 2, and --verbose's lines for a failing run.
+status=0
+run_windows 'S:\' --version || status=$?
+[ "$status" -eq 0 ] && [ "$(tr -d '\r' <"$work/out")" = "$("$linux_plotmuf" --version)" ] ||
+    fail "--version: status $status, output '$(cat "$work/out")'"
+status=0
+run_windows 'S:\' --today 2024-02-30 || status=$?
+[ "$status" -eq 2 ] && grep -q 'usage: plotmuf' "$work/err" || fail "usage error: status $status, '$(cat "$work/err")'"
+rm -r "$station/previsioni/previous_RAV3000I2_plots"
+status=0
+run_windows 'S:\' --today "$today" --verbose || status=$?
+[ "$status" -eq 1 ] && [ "$(grep -c 'previous_RAV3000I2_plots' "$work/err")" -eq 6 ] ||
+    fail "a run without archive folder: status $status, '$(cat "$work/err")'"
+
+echo "Wine tests done in $((SECONDS - start)) s"
+if [ "$failures" -ne 0 ]; then
+    echo "$failures Wine check(s) failed" >&2
+    exit 1
+fi
+echo "All Wine checks passed"
