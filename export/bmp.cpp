@@ -1,0 +1,180 @@
+#include "export/bmp.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <utility>
+
+// A BMP file as this program meets it:
+//   1. BITMAPFILEHEADER (14 bytes): "BM", file size, two reserved words,
+//      offset of the pixel array.
+//   2. DIB header: BITMAPINFOHEADER (40 bytes) or one of its longer
+//      successors, whose extra fields do not matter for BI_RGB.
+//   3. Colour table (8-bit files): 4 bytes per entry, blue green red unused.
+//   4. Pixel array: rows padded to 4 bytes, bottom row first unless the
+//      height is negative.
+
+namespace {
+
+constexpr std::size_t file_header_size = 14;
+constexpr std::size_t info_header_size = 40;
+constexpr std::uint32_t bi_rgb = 0;
+
+// Larger pictures are not charts; refusing them keeps memory bounded.
+constexpr std::int64_t max_side = 32768;
+constexpr std::int64_t max_pixels = std::int64_t{1} << 26;
+
+// Bytes of one row of `width` pixels of `bits` bits, padded to 4 bytes.
+std::uint64_t row_stride(std::uint64_t width, unsigned bits) { return (width * bits + 31) / 32 * 4; }
+
+void put_u16(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void put_u32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    put_u16(out, value & 0xFFFF);
+    put_u16(out, value >> 16);
+}
+
+// Little-endian fields at fixed offsets; callers check the bounds first.
+std::uint32_t get_u16(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return static_cast<std::uint32_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+std::uint32_t get_u32(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return get_u16(bytes, at) | get_u16(bytes, at + 2) << 16;
+}
+
+std::int32_t get_i32(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return static_cast<std::int32_t>(get_u32(bytes, at));
+}
+
+Status malformed(const std::string& why) { return Status::fail("not a usable BMP file: " + why); }
+
+// The DIB header sizes whose first 40 bytes are a BITMAPINFOHEADER.
+bool known_info_header(std::uint32_t size) {
+    return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
+}  // namespace
+
+// 1. BITMAPFILEHEADER, 2. BITMAPINFOHEADER, 4. pixel array: 24 bits, bottom-up.
+std::vector<std::uint8_t> encode_bmp(const Image& image) {
+    const auto width = static_cast<std::uint32_t>(image.width);
+    const auto height = static_cast<std::uint32_t>(image.height);
+    const auto stride = static_cast<std::uint32_t>(row_stride(width, 24));
+    const std::uint32_t pixel_bytes = stride * height;
+    const auto offset = static_cast<std::uint32_t>(file_header_size + info_header_size);
+
+    std::vector<std::uint8_t> out;
+    out.reserve(offset + pixel_bytes);
+
+    // 1. BITMAPFILEHEADER
+    out.push_back('B');
+    out.push_back('M');
+    put_u32(out, offset + pixel_bytes);  // bfSize
+    put_u16(out, 0);                     // bfReserved1
+    put_u16(out, 0);                     // bfReserved2
+    put_u32(out, offset);                // bfOffBits
+
+    // 2. BITMAPINFOHEADER
+    put_u32(out, info_header_size);  // biSize
+    put_u32(out, width);             // biWidth
+    put_u32(out, height);            // biHeight: positive, so bottom-up
+    put_u16(out, 1);                 // biPlanes
+    put_u16(out, 24);                // biBitCount
+    put_u32(out, bi_rgb);            // biCompression
+    put_u32(out, pixel_bytes);       // biSizeImage
+    put_u32(out, 2835);              // biXPelsPerMeter: 72 dpi
+    put_u32(out, 2835);              // biYPelsPerMeter
+    put_u32(out, 0);                 // biClrUsed
+    put_u32(out, 0);                 // biClrImportant
+
+    // 4. Pixel array
+    for (int row = image.height - 1; row >= 0; --row) {
+        for (int column = 0; column < image.width; ++column) {
+            const Rgb c = image.at(column, row);
+            out.push_back(c.b);
+            out.push_back(c.g);
+            out.push_back(c.r);
+        }
+        for (std::uint32_t pad = width * 3; pad < stride; ++pad) out.push_back(0);
+    }
+    return out;
+}
+
+Status decode_bmp(std::span<const std::uint8_t> bytes, Image& image) {
+    const std::uint64_t size = bytes.size();
+
+    // 1. BITMAPFILEHEADER
+    if (size < file_header_size + 4) return malformed("too short for its headers");
+    if (bytes[0] != 'B' || bytes[1] != 'M') return malformed("no \"BM\" signature");
+    const std::uint64_t declared_size = get_u32(bytes, 2);
+    const std::uint64_t offset = get_u32(bytes, 10);
+    if (declared_size > size) return malformed("file shorter than its header says (truncated?)");
+
+    // 2. DIB header
+    const std::uint64_t header_size = get_u32(bytes, 14);
+    if (!known_info_header(static_cast<std::uint32_t>(header_size)))
+        return malformed("unsupported DIB header size " + std::to_string(header_size));
+    if (file_header_size + header_size > size) return malformed("DIB header truncated");
+    const std::int64_t width = get_i32(bytes, 18);
+    const std::int64_t signed_height = get_i32(bytes, 22);
+    const std::uint32_t planes = get_u16(bytes, 26);
+    const std::uint32_t bits = get_u16(bytes, 28);
+    const std::uint32_t compression = get_u32(bytes, 30);
+    const std::uint64_t colours_used = get_u32(bytes, 46);
+
+    const bool top_down = signed_height < 0;
+    const std::int64_t height = top_down ? -signed_height : signed_height;
+    if (width <= 0 || height <= 0) return malformed("width or height not positive");
+    if (width > max_side || height > max_side || width * height > max_pixels)
+        return malformed("picture too large");
+    if (planes != 1) return malformed("plane count not 1");
+    if (compression != bi_rgb) return malformed("compressed pixel data");
+    if (bits != 24 && bits != 8) return malformed("unsupported " + std::to_string(bits) + " bits per pixel");
+
+    // 3. Colour table
+    std::array<Rgb, 256> palette{};
+    std::uint64_t palette_size = 0;
+    const std::uint64_t palette_at = file_header_size + header_size;
+    if (bits == 8) {
+        palette_size = colours_used == 0 ? 256 : colours_used;
+        if (palette_size > 256) return malformed("colour table over 256 entries");
+        if (palette_at + palette_size * 4 > size) return malformed("colour table truncated");
+        for (std::uint64_t i = 0; i < palette_size; ++i) {
+            const std::size_t at = palette_at + i * 4;
+            palette[i] = Rgb{bytes[at + 2], bytes[at + 1], bytes[at]};
+        }
+        if (offset < palette_at + palette_size * 4) return malformed("pixel array overlaps the colour table");
+    }
+    if (offset < palette_at) return malformed("pixel array overlaps the headers");
+
+    // 4. Pixel array
+    const std::uint64_t stride = row_stride(static_cast<std::uint64_t>(width), bits);
+    if (offset > size || stride * static_cast<std::uint64_t>(height) > size - offset)
+        return malformed("pixel array truncated");
+
+    Image decoded;
+    decoded.width = static_cast<int>(width);
+    decoded.height = static_cast<int>(height);
+    decoded.pixels.resize(static_cast<std::size_t>(width * height));
+    for (std::int64_t row = 0; row < height; ++row) {
+        const std::int64_t file_row = top_down ? row : height - 1 - row;
+        const std::uint8_t* source = bytes.data() + offset + static_cast<std::uint64_t>(file_row) * stride;
+        Rgb* target = decoded.pixels.data() + row * width;
+        if (bits == 24) {
+            for (std::int64_t column = 0; column < width; ++column, source += 3)
+                target[column] = Rgb{source[2], source[1], source[0]};
+        } else {
+            for (std::int64_t column = 0; column < width; ++column) {
+                const std::uint8_t index = source[column];
+                if (index >= palette_size) return malformed("colour index beyond the colour table");
+                target[column] = palette[index];
+            }
+        }
+    }
+    image = std::move(decoded);
+    return Status::ok();
+}

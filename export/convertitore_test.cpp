@@ -1,0 +1,127 @@
+#include "export/convertitore.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "export/bmp.h"
+#include "support/gif_decode.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Convertitore : public ::testing::Test {
+protected:
+    std::string path(const std::string& name) const { return (folder_.path() / name).string(); }
+
+    void write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+        folder_.write(name, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    }
+
+    // Every file and folder below the test's folder, by name.
+    std::vector<fs::path> files() const {
+        std::vector<fs::path> found;
+        for (const auto& e : fs::recursive_directory_iterator(folder_.path())) found.push_back(e.path().filename());
+        return found;
+    }
+
+    TempFolder folder_;
+};
+
+// A small chart-like picture in the chart's colours.
+Image chart(int variant) {
+    Image image{40, 30, std::vector<Rgb>(40 * 30, colori::nero)};
+    for (int x = 0; x < 40; ++x)
+        image.pixels[static_cast<std::size_t>(5 + (x * variant) % 20) * 40 + x] = colori::giallo;
+    for (int x = 0; x < 40; x += 2) image.pixels[25 * 40 + x] = colori::grigio;
+    image.pixels[0] = colori::giallo_chiaro;
+    image.pixels[41] = colori::rosso;
+    image.pixels[82] = colori::verde;
+    image.pixels[123] = colori::bianco;
+    return image;
+}
+
+TEST_F(Convertitore, LoadsSavesTwiceAndReleases) {
+    write("figura.bmp", encode_bmp(chart(1)));
+    ConvertitoreImmagini wpdlx1;
+    ASSERT_TRUE(wpdlx1.carica_immagine(path("figura.bmp")));
+    EXPECT_TRUE(wpdlx1.tiene_immagine());
+
+    fs::create_directories(folder_.path() / "previous_RAV3000I2_plots");
+    const std::string published = path("muf.gif");
+    // Written Windows-style, as the program names its archive copies.
+    const std::string archived = folder_.path().string() + "\\previous_RAV3000I2_plots\\muf_1.gif";
+    ASSERT_TRUE(wpdlx1.salva_gif(published, false));
+    const Status second = wpdlx1.salva_gif(archived, false);
+    ASSERT_TRUE(second) << second.message();
+    for (const fs::path& gif : {folder_.path() / "muf.gif", folder_.path() / "previous_RAV3000I2_plots" / "muf_1.gif"}) {
+        Image back;
+        const Status decoded = decode_gif_file(gif.string(), back);
+        ASSERT_TRUE(decoded) << gif << ": " << decoded.message();
+        EXPECT_TRUE(back.pixels == chart(1).pixels) << gif;
+    }
+
+    EXPECT_TRUE(wpdlx1.rilascia_immagine());
+    EXPECT_FALSE(wpdlx1.tiene_immagine());
+    EXPECT_FALSE(wpdlx1.salva_gif(path("after_release.gif"), false));
+    EXPECT_FALSE(fs::exists(folder_.path() / "after_release.gif"));
+}
+
+TEST_F(Convertitore, ALaterLoadReplacesThePictureAndTheFile) {
+    write("a.bmp", encode_bmp(chart(1)));
+    write("b.bmp", encode_bmp(chart(3)));
+    ConvertitoreImmagini wpdlx1;
+    ASSERT_TRUE(wpdlx1.carica_immagine(path("a.bmp")));
+    ASSERT_TRUE(wpdlx1.salva_gif(path("muf.gif"), false));
+    ASSERT_TRUE(wpdlx1.carica_immagine(path("b.bmp")));
+    ASSERT_TRUE(wpdlx1.salva_gif(path("muf.gif"), false));
+    Image back;
+    ASSERT_TRUE(decode_gif_file(path("muf.gif"), back));
+    EXPECT_TRUE(back.pixels == chart(3).pixels);
+    EXPECT_EQ(files().size(), 3u);  // a.bmp, b.bmp, muf.gif: no temporary left
+}
+
+TEST_F(Convertitore, SavingWithoutAPictureOrInterlacedFailsAndWritesNothing) {
+    ConvertitoreImmagini wpdlx1;
+    EXPECT_FALSE(wpdlx1.salva_gif(path("none.gif"), false));
+    write("figura.bmp", encode_bmp(chart(1)));
+    ASSERT_TRUE(wpdlx1.carica_immagine(path("figura.bmp")));
+    const Status interlaced = wpdlx1.salva_gif(path("interlaced.gif"), true);
+    EXPECT_FALSE(interlaced);
+    EXPECT_FALSE(interlaced.message().empty());
+    EXPECT_EQ(files(), std::vector<fs::path>{"figura.bmp"});
+}
+
+TEST_F(Convertitore, AFailedWriteIsReportedAndLeavesNoFile) {
+    write("figura.bmp", encode_bmp(chart(1)));
+    ConvertitoreImmagini wpdlx1;
+    ASSERT_TRUE(wpdlx1.carica_immagine(path("figura.bmp")));
+    const Status s = wpdlx1.salva_gif(path("missing_folder/muf.gif"), false);
+    EXPECT_FALSE(s);
+    EXPECT_FALSE(s.message().empty());
+    EXPECT_EQ(files(), std::vector<fs::path>{"figura.bmp"});
+    EXPECT_TRUE(wpdlx1.tiene_immagine());  // the picture is still there for another try
+}
+
+TEST_F(Convertitore, AFailedLoadLeavesNoPictureHeld) {
+    std::vector<std::uint8_t> bmp = encode_bmp(chart(1));
+    write("good.bmp", bmp);
+    bmp.resize(bmp.size() - 7);
+    write("truncated.bmp", bmp);
+    write("empty.bmp", {});
+
+    for (const char* bad : {"truncated.bmp", "empty.bmp", "missing.bmp"}) {
+        ConvertitoreImmagini wpdlx1;
+        ASSERT_TRUE(wpdlx1.carica_immagine(path("good.bmp")));
+        const Status s = wpdlx1.carica_immagine(path(bad));
+        EXPECT_FALSE(s) << bad;
+        EXPECT_FALSE(s.message().empty()) << bad;
+        EXPECT_FALSE(wpdlx1.tiene_immagine()) << bad;
+        EXPECT_FALSE(wpdlx1.salva_gif(path("stale.gif"), false)) << bad;
+        EXPECT_FALSE(fs::exists(folder_.path() / "stale.gif")) << bad;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+#include "export/gif.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <set>
+#include <string>
+
+#include "support/gif_decode.h"
+
+namespace {
+
+Image blank(int width, int height, Rgb colour = colori::nero) {
+    return Image{width, height, std::vector<Rgb>(static_cast<std::size_t>(width) * height, colour)};
+}
+
+Rgb grey(int level) { return Rgb{static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level), 0}; }
+
+// `colours` distinct colours, each used, in random order.
+Image noise(int width, int height, int colours, unsigned seed) {
+    std::mt19937 random(seed);
+    Image image = blank(width, height);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i)
+        image.pixels[i] = grey(static_cast<int>(i < static_cast<std::size_t>(colours) ? i : random() % colours));
+    return image;
+}
+
+// Something like a day's chart: grid, axes, labels, a curve, dots.
+Image chart_like() {
+    Image image = blank(286, 221);
+    auto plot = [&](int x, int y, Rgb c) { image.pixels[static_cast<std::size_t>(y) * 286 + x] = c; };
+    for (int y = 20; y < 200; y += 18)
+        for (int x = 30; x < 280; x += 2) plot(x, y, colori::grigio);
+    for (int x = 30; x < 280; ++x) plot(x, 200, colori::bianco);
+    for (int y = 20; y <= 200; ++y) plot(30, y, colori::bianco);
+    for (int x = 31; x < 280; ++x) plot(x, 110 + static_cast<int>(60 * std::sin(x / 40.0)), colori::giallo);
+    for (int i = 0; i < 40; ++i) plot(5 + (i * 37) % 270, 5 + (i * 11) % 12, colori::giallo_chiaro);
+    for (int i = 0; i < 24; ++i) plot(35 + i * 10, 100 + (i * 7) % 50, i % 2 ? colori::rosso : colori::verde);
+    return image;
+}
+
+// A larger chart drawn dense, over a strip of text-like dots: by the strip
+// the string table is full of the grid's strings, which do not fit it.
+Image labelled_chart(int width, int height) {
+    std::mt19937 random(3);
+    Image image = blank(width, height);
+    auto plot = [&](int x, int y, Rgb c) { image.pixels[static_cast<std::size_t>(y) * width + x] = c; };
+    const int bottom = height - 24;
+    for (int y = 20; y < bottom; y += 18)
+        for (int x = 30; x < width - 6; x += 2) plot(x, y, colori::grigio);
+    for (int x = 30; x < width - 6; x += 9)
+        for (int y = 20; y < bottom; y += 3) plot(x, y, colori::grigio);
+    for (int x = 30; x < width - 6; ++x) plot(x, bottom, colori::bianco);
+    for (int y = 20; y <= bottom; ++y) plot(30, y, colori::bianco);
+    const int middle = 20 + (bottom - 40) / 2;
+    for (int x = 31; x < width - 6; ++x)
+        plot(x, middle + static_cast<int>((bottom - 40) / 2.5 * std::sin(x / 40.0)), colori::giallo);
+    for (int y = bottom + 4; y < height - 4; ++y)
+        for (int x = 30; x < width - 6; ++x)
+            if (random() % 5 == 0 && (x / 6) % 3 != 2) plot(x, y, colori::giallo_chiaro);
+    for (int i = 0; i < 24; ++i) plot(35 + i * 10, 100 + (i * 7) % 50, i % 2 ? colori::rosso : colori::verde);
+    return image;
+}
+
+// Long runs of a repeating pattern, then noise, then the pattern again:
+// the full string table first pays off, then does not, then does again.
+Image changing() {
+    Image image = noise(400, 300, 200, 7);
+    for (int y = 0; y < 300; ++y) {
+        if (y >= 100 && y < 200) continue;
+        for (int x = 0; x < 400; ++x) image.pixels[static_cast<std::size_t>(y) * 400 + x] = grey((x * 3 + y) % 256);
+    }
+    return image;
+}
+
+// Stretches of noise, of runs, of short repeats and of sparse dots, one
+// after the other: the string table keeps meeting content it does not fit.
+Image patchwork(int width, int height, int colours, unsigned seed) {
+    std::mt19937 random(seed);
+    Image image = blank(width, height);
+    std::size_t i = 0;
+    while (i < image.pixels.size()) {
+        const std::size_t length = 1 + random() % 20000;
+        const unsigned kind = random() % 4, period = 1 + random() % 50;
+        for (std::size_t k = 0; k < length && i < image.pixels.size(); ++k, ++i) {
+            const unsigned noise = random() % colours;
+            const unsigned v = kind == 0   ? noise
+                               : kind == 1 ? k / 7 % colours
+                               : kind == 2 ? k % period % colours
+                                           : (random() % 8 ? 0 : noise);
+            image.pixels[i] = grey(static_cast<int>(v));
+        }
+    }
+    return image;
+}
+
+struct Case {
+    std::string name;
+    Image image;
+};
+
+std::vector<Case> pictures() {
+    Image two = blank(37, 23);
+    for (std::size_t i = 0; i < two.pixels.size(); ++i)
+        if (i % 3 == 0 || i % 7 == 0) two.pixels[i] = colori::bianco;
+    Image all256 = blank(256, 40);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 256; ++x) all256.pixels[static_cast<std::size_t>(y) * 256 + x] = grey((x + y * y) % 256);
+    return {
+        {"one_colour", blank(286, 221, colori::giallo_chiaro)},
+        {"one_pixel", blank(1, 1, colori::rosso)},
+        {"two_colours", two},
+        {"three_colours", noise(50, 40, 3, 1)},
+        {"five_colours", noise(64, 64, 5, 2)},
+        {"chart_palette", chart_like()},
+        {"seventeen_colours", noise(90, 70, 17, 3)},
+        {"all_256_colours", all256},
+        {"noise_256_many_tables", noise(400, 400, 256, 4)},
+        {"noise_2_many_tables", noise(700, 700, 2, 5)},
+        {"changing_content", changing()},
+        {"labelled_chart_900x500", labelled_chart(900, 500)},
+        {"labelled_chart_640x480", labelled_chart(640, 480)},
+        {"patchwork_10", patchwork(382, 270, 10, 50)},
+        {"patchwork_22", patchwork(381, 155, 22, 176)},
+        {"patchwork_6", patchwork(439, 448, 6, 282)},
+        {"one_row", noise(3000, 1, 4, 6)},
+        {"one_column", noise(1, 3000, 4, 6)},
+    };
+}
+
+// The size of the smallest table of at least 2 entries that holds the
+// picture's colours, as a power of two.
+int table_bits_for(const Image& image) {
+    const std::set<std::uint32_t> colours = [&] {
+        std::set<std::uint32_t> found;
+        for (Rgb c : image.pixels) found.insert(std::uint32_t{c.r} << 16 | std::uint32_t{c.g} << 8 | c.b);
+        return found;
+    }();
+    int bits = 1;
+    while ((std::size_t{1} << bits) < colours.size()) ++bits;
+    return bits;
+}
+
+TEST(GifWriter, GiflibReadsBackEveryPixelAndTheHeaderFacts) {
+    for (const Case& c : pictures()) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::uint8_t> gif;
+        ASSERT_TRUE(encode_gif(c.image, gif));
+
+        Image back;
+        GifFacts facts;
+        const Status decoded = decode_gif(gif, back, &facts);
+        ASSERT_TRUE(decoded) << decoded.message();
+        EXPECT_EQ(back.width, c.image.width);
+        EXPECT_EQ(back.height, c.image.height);
+        EXPECT_TRUE(back.pixels == c.image.pixels);
+
+        const int bits = table_bits_for(c.image);
+        EXPECT_EQ(std::string(gif.begin(), gif.begin() + 6), "GIF89a");
+        EXPECT_EQ(facts.images, 1);
+        EXPECT_EQ(facts.global_colours, 1 << bits);
+        EXPECT_FALSE(facts.local_table);
+        EXPECT_FALSE(facts.interlaced);
+        // Header 6, screen descriptor 7, colour table, image descriptor 10.
+        const std::size_t min_code_size_at = 6 + 7 + 3 * (std::size_t{1} << bits) + 10;
+        ASSERT_GT(gif.size(), min_code_size_at);
+        EXPECT_EQ(gif[min_code_size_at], bits < 2 ? 2 : bits);
+        EXPECT_EQ(gif.back(), 0x3B);
+    }
+}
+
+TEST(GifWriter, ColourTableListsColoursInOrderOfFirstUseThenBlack) {
+    Image image = blank(4, 2, colori::verde);
+    image.pixels[2] = colori::rosso;
+    image.pixels[7] = colori::bianco;
+    std::vector<std::uint8_t> gif;
+    ASSERT_TRUE(encode_gif(image, gif));
+    const std::vector<std::uint8_t> table(gif.begin() + 13, gif.begin() + 13 + 12);
+    EXPECT_EQ(table, (std::vector<std::uint8_t>{0, 255, 0, 255, 0, 0, 255, 255, 255, 0, 0, 0}));
+}
+
+TEST(GifWriter, RefusesWhatItCannotWrite) {
+    Image too_many = blank(300, 1);
+    for (int x = 0; x < 300; ++x)
+        too_many.pixels[x] = Rgb{static_cast<std::uint8_t>(x % 256), static_cast<std::uint8_t>(x / 256), 0};
+    Image exactly_256 = too_many;
+    exactly_256.pixels[256] = exactly_256.pixels[0];
+    for (int x = 257; x < 300; ++x) exactly_256.pixels[x] = exactly_256.pixels[0];
+    Image short_pixels = blank(10, 10);
+    short_pixels.pixels.pop_back();
+
+    const std::vector<std::uint8_t> untouched{1, 2, 3};
+    for (const Image& bad : {too_many, Image{}, blank(0, 5), blank(5, 0), short_pixels, blank(70000, 1)}) {
+        std::vector<std::uint8_t> gif = untouched;
+        const Status s = encode_gif(bad, gif);
+        EXPECT_FALSE(s) << bad.width << "x" << bad.height;
+        EXPECT_FALSE(s.message().empty());
+        EXPECT_EQ(gif, untouched);
+    }
+    std::vector<std::uint8_t> gif;
+    EXPECT_TRUE(encode_gif(exactly_256, gif));
+}
+
+}  // namespace
