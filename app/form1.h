@@ -12,6 +12,7 @@
 
 #include "canvas/surface.h"
 #include "export/convertitore.h"
+#include "platform/folder_listing.h"
 #include "platform/status.h"
 
 class Form1 {
@@ -43,10 +44,14 @@ public:
     void disegno_dello_stage();
 
     // --- data series (series/) ---
+    void elenca_cartella_autoscalati();
     void grafico_previsione(const std::string& file_previsioni);
     void grafico_valori_autoscalati(const std::string& file_previsioni);
     std::int16_t riconosci_stazione();
     std::string nome_file_misura(std::int16_t tipo_stazione, const std::string& file_previsioni, int h, int m) const;
+    // The start of the names of day `giorno`'s measurement files, without
+    // folder: what every name of that day shares.
+    std::string inizio_nome_misura(std::int16_t tipo_stazione, const std::string& file_previsioni, int giorno) const;
 
     // --- export (export/) ---
     Status salva_figura(const std::string& file_previsioni);
@@ -79,6 +84,10 @@ public:
 
     std::array<std::string, 25> etichette_ore;  // 0..23 written, 24 never
 
+    // The measurement folder as listed once at the start of the run; none
+    // when the operations are called on their own.
+    std::optional<platform::FolderListing> elenco_autoscalati;
+
     // The window: its outer size in twips, the screen's twips per pixel,
     // its persistent bitmap and its image-conversion control.
     float Width = 0;
@@ -90,6 +99,8 @@ public:
 
 private:
     std::chrono::year_month_day oggi() const;
+    // False when the run's listing shows there is no file at `percorso`.
+    bool file_misura_forse_presente(const std::string& percorso) const;
     // One line on the diagnostic stream when --verbose is on.
     void segnala(const std::string& messaggio) const;
 

@@ -18,6 +18,7 @@ void Form1::Form_Load() {
     leggi_configurazione();
     calcola_chiavi_giorni();
     impostazioni_dimensioni_e_scala_del_form();
+    elenca_cartella_autoscalati();
 
     for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) {
         const std::string& chiave = mese_anno[indice_giorno];

@@ -42,10 +42,11 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
             // A failing step is passed over and the next one runs; each
             // failure clears apertura_ok, and the flag decides whether the
             // file is used. A minute without a file (or with a folder or a
-            // pipe of that name) is over at the open.
+            // pipe of that name) is over at the open, or before it when the
+            // run's listing of the folder holds no such name.
             const std::string percorso = nome_file_misura(tipo_stazione, file_previsioni, h, m);
             bool apertura_ok = true;
-            if (!canale.open(percorso)) apertura_ok = false;
+            if (!file_misura_forse_presente(percorso) || !canale.open(percorso)) apertura_ok = false;
             if (!apertura_ok) continue;
 
             // Lines 1 to 3 are skipped; line 4 holds the value.

@@ -51,6 +51,16 @@ constexpr std::array<Schema, 7> schemi{{
 
 constexpr std::size_t caratteri_riconoscimento = 4;
 
+// What every measurement file name of a day begins with: the kind's prefix,
+// the year of `file_previsioni` (the month, then the four-digit year) and
+// the day of the year.
+void aggiungi_inizio_nome(std::string& nome, std::int16_t tipo_stazione, const std::string& file_previsioni,
+                          const std::string& giorno_anno) {
+    nome += schemi[tipo_stazione].prefisso;
+    nome += tipo_stazione == 1 ? serie::caratteri(file_previsioni, 5, 2) : serie::caratteri(file_previsioni, 3, 4);
+    nome += giorno_anno;
+}
+
 }  // namespace
 
 std::int16_t Form1::riconosci_stazione() {
@@ -62,7 +72,11 @@ std::int16_t Form1::riconosci_stazione() {
     // ordinary file, or a file that does not open or read, leaves the line
     // empty, and an empty line names no station. With no file name there is
     // nothing to open: the folder's own path is never opened as a file.
-    const std::string nome = platform::first_ordinary_file(cartella_autoscalati);
+    // The run's listing of the folder knows its first ordinary file (see
+    // elenca_cartella_autoscalati); without one the folder is listed here.
+    const std::string nome = elenco_autoscalati && elenco_autoscalati->folder() == cartella_autoscalati
+                                 ? elenco_autoscalati->first_ordinary_file()
+                                 : platform::first_ordinary_file(cartella_autoscalati);
     bool apertura_ok = true;
     if (nome.empty() || !canale.open(cartella_autoscalati + nome)) apertura_ok = false;
     if (apertura_ok && !canale.read_line(prima_riga, caratteri_riconoscimento)) apertura_ok = false;
@@ -95,18 +109,20 @@ std::string Form1::nome_file_misura(std::int16_t tipo_stazione, const std::strin
     if (indice_giorno < 1 || indice_giorno > 6) return {};
     if (h < 0 || h > 23 || m < 1 || m > 60) return {};
 
-    const Schema& schema = schemi[tipo_stazione];
-    // file_previsioni is the month, then the four-digit year.
-    const std::string_view anno = tipo_stazione == 1 ? serie::caratteri(file_previsioni, 5, 2)
-                                                     : serie::caratteri(file_previsioni, 3, 4);
     std::string nome;
     nome.reserve(cartella_autoscalati.size() + 32);
     nome += cartella_autoscalati;
-    nome += schema.prefisso;
-    nome += anno;
-    nome += giorno_anno[indice_giorno];
+    aggiungi_inizio_nome(nome, tipo_stazione, file_previsioni, giorno_anno[indice_giorno]);
     nome += etichette_ore[h];
     nome += etichette_minuti[m];
-    nome += schema.suffisso;
+    nome += schemi[tipo_stazione].suffisso;
     return nome;
+}
+
+std::string Form1::inizio_nome_misura(std::int16_t tipo_stazione, const std::string& file_previsioni,
+                                      int giorno) const {
+    if (tipo_stazione < 1 || tipo_stazione > 6 || giorno < 1 || giorno > 6) return {};
+    std::string inizio;
+    aggiungi_inizio_nome(inizio, tipo_stazione, file_previsioni, giorno_anno[giorno]);
+    return inizio;
 }
