@@ -21,6 +21,8 @@ public:
     Status rilascia_immagine();
 
     bool tiene_immagine() const { return immagine_.has_value(); }
+    // The held picture; null when none is held.
+    const Image* immagine() const { return immagine_ ? &*immagine_ : nullptr; }
 
 private:
     std::optional<Image> immagine_;

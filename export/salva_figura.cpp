@@ -21,6 +21,13 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
 
     if (Status s = platform::write_file_atomic(bitmap, encode_bmp(superficie.image())); !s) return s;
     if (Status s = wpdlx1.carica_immagine(bitmap); !s) return s;
+    // Every run of the station uses the same scratch names, so a run that
+    // overlaps this one may have replaced the bitmap in between with its own
+    // chart: across midnight another day's. Only this day's chart goes out
+    // under this day's names.
+    const Image* caricata = wpdlx1.immagine();
+    if (!caricata || caricata->width != superficie.image().width || caricata->pixels != superficie.image().pixels)
+        return Status::fail(bitmap + " was replaced by another run before it was read");
     if (Status s = wpdlx1.salva_gif(pubblicata, false); !s) return s;
     if (Status s = wpdlx1.salva_gif(archivio, false); !s) return s;
     if (Status s = wpdlx1.rilascia_immagine(); !s) return s;
