@@ -19,6 +19,7 @@ constexpr std::size_t max_bmp_bytes = std::size_t{64} << 20;
 // instead of writing the picture of an earlier file.
 Status ConvertitoreImmagini::carica_immagine(const std::string& percorso) {
     immagine_.reset();
+    gif_.clear();
     std::vector<std::uint8_t> bytes;
     if (Status read = platform::read_file(percorso, bytes, max_bmp_bytes); !read) return read;
     Image image;
@@ -31,13 +32,18 @@ Status ConvertitoreImmagini::carica_immagine(const std::string& percorso) {
 Status ConvertitoreImmagini::salva_gif(const std::string& percorso, bool interlacciata) {
     if (!immagine_) return Status::fail("cannot save " + percorso + ": no picture loaded");
     if (interlacciata) return Status::fail("cannot save " + percorso + ": interlaced GIF files are not supported");
-    std::vector<std::uint8_t> gif;
-    if (Status encoded = encode_gif(*immagine_, gif); !encoded)
-        return Status::fail("cannot save " + percorso + ": " + encoded.message());
-    return platform::write_file_atomic(percorso, gif);
+    // The picture is encoded once, however many files it is written to.
+    if (gif_.empty()) {
+        if (Status encoded = encode_gif(*immagine_, gif_); !encoded) {
+            gif_.clear();
+            return Status::fail("cannot save " + percorso + ": " + encoded.message());
+        }
+    }
+    return platform::write_file_atomic(percorso, gif_);
 }
 
 Status ConvertitoreImmagini::rilascia_immagine() {
     immagine_.reset();
+    gif_.clear();
     return Status::ok();
 }

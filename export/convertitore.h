@@ -2,8 +2,10 @@
 // The image-conversion control of the form (wpdlx1): load a BMP file, write
 // the loaded picture as GIF files, release it. Every step reports failure.
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "canvas/image.h"
 #include "platform/status.h"
@@ -26,4 +28,5 @@ public:
 
 private:
     std::optional<Image> immagine_;
+    std::vector<std::uint8_t> gif_;  // the held picture as a GIF file, once encoded
 };
