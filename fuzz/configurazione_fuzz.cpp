@@ -1,0 +1,25 @@
+// The configuration reader on any file content: Form1::leggi_configurazione
+// reads Quorel_RAV3000I2.ini line by line through platform::TextInput.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "app/form1.h"
+#include "fuzz/fuzz_folder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const FuzzFolder folder;
+    folder.write("Quorel_RAV3000I2.ini", std::string_view(reinterpret_cast<const char*>(data), size));
+
+    Form1 form;
+    form.cartella_corrente = folder.slash();
+    form.leggi_configurazione();
+
+    // A folder line never holds a line end, and never more than the file.
+    for (const std::string* riga : {&form.cartella_previsioni, &form.cartella_autoscalati, &form.cartella_figure}) {
+        if (riga->size() > size || riga->find_first_of("\r\n") != std::string::npos) std::abort();
+    }
+    return 0;
+}

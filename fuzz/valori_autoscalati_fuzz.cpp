@@ -1,0 +1,54 @@
+// The measurement reader on any file content: Form1::grafico_valori_autoscalati
+// recognises the station from the first file of the folder and draws the
+// records of the day's sounding files.
+//
+// The input is cut at each "####" into up to four files: the first is the
+// file that names the station, the others the soundings of a Tucuman
+// station at 10:10, 10:22 and 10:25 on 14 February 2031, so that values,
+// ticks and the segments between them are all reached.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "app/form1.h"
+#include "fuzz/fuzz_folder.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const FuzzFolder folder;
+    static const char* const names[] = {"A_station.TXT", "TUJ2O_20310451010.TXT", "TUJ2O_20310451022.TXT",
+                                        "TUJ2O_20310451025.TXT"};
+
+    std::string_view rest(reinterpret_cast<const char*>(data), size);
+    bool more = true;
+    for (const char* name : names) {
+        if (!more) {
+            folder.remove(name);
+            continue;
+        }
+        const std::size_t cut = rest.find("####");
+        folder.write(name, rest.substr(0, cut));
+        if (cut == std::string_view::npos) more = false;
+        else rest = rest.substr(cut + 4);
+    }
+
+    // The folder is the working folder, named "./": each of the day's 1440
+    // names that the reader tries is then looked up in one step.
+    static const bool in_folder = [] {
+        std::filesystem::current_path(folder.slash());
+        return true;
+    }();
+    (void)in_folder;
+
+    Form1 form;
+    form.riempi_etichette_minuti();
+    form.impostazioni_dimensioni_e_scala_del_form();
+    form.cartella_autoscalati = "./";
+    form.indice_giorno = 1;
+    form.mese_anno[1] = "022031";
+    form.giorno_anno[1] = "045";
+    form.grafico_valori_autoscalati(form.mese_anno[1]);
+    return 0;
+}

@@ -1,0 +1,185 @@
+// Destinations that fail under an unattended run: a publication or archive
+// folder made read-only, a full disk, a missing archive folder. The charts
+// published before must stay as they were, byte for byte, with no temporary
+// or partial file beside them; every day is still attempted; the exit status
+// tells of the failure; and once the fault is gone the next run is complete.
+//
+// Read-only and full folders are small file systems of the test's own
+// (tmpfs) mounted over the station's folders; that needs root (as CI runs),
+// and the cases are skipped where mounting is not allowed.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/station_folder.h"
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+using station::Folder;
+
+namespace {
+
+constexpr std::chrono::seconds limit{60};
+
+ChildEnd run(const Folder& folder, const fs::path& log = "/dev/null") {
+    return wait_plotmuf(start_plotmuf(folder.work(), {"--today", station::today, "--verbose"}, {.log = log}), limit);
+}
+
+// A tmpfs of its own over a folder, for as long as the object lives.
+class Tmpfs {
+public:
+    Tmpfs(const fs::path& folder, const std::string& size) : folder_(folder) {
+        const std::string options = "size=" + size + ",mode=0755";
+        if (::mount("plotmuf-test", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0)
+            mounted_ = true;
+        else
+            error_ = std::strerror(errno);
+    }
+    ~Tmpfs() {
+        if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    Tmpfs(const Tmpfs&) = delete;
+    Tmpfs& operator=(const Tmpfs&) = delete;
+
+    bool mounted() const { return mounted_; }
+    const std::string& error() const { return error_; }
+
+    bool read_only(bool on) const {
+        return ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV | (on ? MS_RDONLY : 0),
+                       nullptr) == 0;
+    }
+
+    // Fills the file system to its last byte with the file "filler.txt".
+    bool fill() const {
+        const int fd = ::open((folder_ / "filler.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd == -1) return false;
+        const std::vector<char> block(4096, 'f');
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        const bool full = errno == ENOSPC;
+        for (char byte = 'f'; ::write(fd, &byte, 1) == 1;) {
+        }
+        ::close(fd);
+        return full;
+    }
+    void empty() const { fs::remove(folder_ / "filler.txt"); }
+
+private:
+    fs::path folder_;
+    bool mounted_ = false;
+    std::string error_;
+};
+
+// What a case does to the station, and which of the twelve outputs the run
+// made under the fault still writes.
+struct Fault {
+    const char* name;
+    const char* mount_over;  // the folder under a tmpfs of its own; none when null
+    std::function<void(const Folder&, const Tmpfs*)> make;
+    std::function<void(const Folder&, const Tmpfs*)> mend;
+    bool published_written;
+    bool archived_written;
+    bool bitmaps_left;
+};
+
+const char* const web = "web";
+const char* const archive = "previsioni/previous_RAV3000I2_plots";
+const char* const forecasts = "previsioni";
+
+void read_only(const Folder&, const Tmpfs* fs) { ASSERT_TRUE(fs->read_only(true)); }
+void read_write(const Folder&, const Tmpfs* fs) { ASSERT_TRUE(fs->read_only(false)); }
+void fill(const Folder&, const Tmpfs* fs) { ASSERT_TRUE(fs->fill()); }
+void empty(const Folder&, const Tmpfs* fs) { fs->empty(); }
+
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
+
+class FailingDestination : public testing::TestWithParam<Fault> {};
+
+TEST_P(FailingDestination, LeavesThePreviousChartsAsTheyWereAndTheNextRunMends) {
+    const Fault& fault = GetParam();
+    // The charts wanted: the station's data drawn with nothing in the way.
+    std::vector<std::string> wanted;
+    {
+        Folder plain;
+        ASSERT_EQ(run(plain).status, 0);
+        wanted = plain.output_bytes();
+    }
+
+    Folder folder;
+    std::unique_ptr<Tmpfs> tmpfs;
+    if (fault.mount_over) {
+        tmpfs = std::make_unique<Tmpfs>(folder.root.path() / fault.mount_over, "256k");
+        if (!tmpfs->mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (" << tmpfs->error() << "); needs root";
+        if (fault.mount_over == forecasts) folder.root.make_folder(archive);
+        folder.write_data({});
+    }
+
+    // An earlier run drew the charts without forecast files.
+    const fs::path previsioni = folder.root.path() / "previsioni";
+    for (const char* month : {"022024", "032024"}) fs::rename(previsioni / (month + std::string(".txt")), previsioni / month);
+    ASSERT_EQ(run(folder).status, 0);
+    for (const char* month : {"022024", "032024"}) fs::rename(previsioni / month, previsioni / (month + std::string(".txt")));
+    ASSERT_NE(folder.output_bytes(), wanted);
+
+    fault.make(folder, tmpfs.get());
+    const std::vector<std::string> before = folder.output_bytes();
+    TempFolder logs;
+    const ChildEnd end = run(folder, logs.path() / "log");
+    ASSERT_TRUE(end.in_time);
+    EXPECT_EQ(end.status, 1);
+    // Every day was attempted, and each failed.
+    const std::string log = read_text(logs.path() / "log");
+    for (const char* date : {"25/02/2024", "26/02/2024", "27/02/2024", "28/02/2024", "29/02/2024", "01/03/2024"})
+        EXPECT_NE(log.find("day " + std::string(date) + ": "), std::string::npos) << date << "\n" << log;
+
+    const std::vector<std::string> after = folder.output_bytes();
+    for (int i = 0; i < 12; ++i) {
+        SCOPED_TRACE(folder.outputs()[i]);
+        const bool written = i < 6 ? fault.published_written : fault.archived_written;
+        EXPECT_TRUE(after[i] == (written ? wanted[i] : before[i])) << (written ? "not the new chart" : "changed");
+    }
+    std::vector<std::string> left;
+    if (fault.bitmaps_left) {
+        for (int n = 1; n <= 6; ++n) left.push_back("previsioni/grafico" + std::to_string(n) + ".bmp");
+    }
+    EXPECT_EQ(station::leftovers(folder.root.path()), left);
+
+    // The fault mended, the next run writes everything and leaves nothing.
+    fault.mend(folder, tmpfs.get());
+    const ChildEnd next = run(folder);
+    ASSERT_TRUE(next.in_time);
+    EXPECT_EQ(next.status, 0);
+    EXPECT_TRUE(folder.output_bytes() == wanted);
+    EXPECT_EQ(station::leftovers(folder.root.path()), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FailingDestination,
+    testing::Values(
+        Fault{"PublicationFolderReadOnly", web, read_only, read_write, false, false, true},
+        Fault{"PublicationDiskFull", web, fill, empty, false, false, true},
+        Fault{"ArchiveFolderReadOnly", archive, read_only, read_write, true, false, true},
+        Fault{"ArchiveDiskFull", archive, fill, empty, true, false, true},
+        // The scratch bitmaps' folder: no day gets past its first step.
+        Fault{"ForecastDiskFull", forecasts, fill, empty, false, false, false},
+        Fault{"ArchiveFolderMissing", nullptr,
+              [](const Folder& f, const Tmpfs*) {
+                  fs::remove_all(f.root.path() / archive);
+              },
+              [](const Folder& f, const Tmpfs*) { f.root.make_folder(archive); }, true, false, true}),
+    [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
+
+}  // namespace
