@@ -1,13 +1,11 @@
 // Files on POSIX systems.
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
 #include "platform/files.h"
 
@@ -160,33 +158,6 @@ Status write_file_atomic(const std::string& path, std::span<const std::uint8_t> 
 Status remove_file(const std::string& path) {
     if (::unlink(native_path(path).c_str()) != 0) return os_failure("cannot delete", path);
     return Status::ok();
-}
-
-std::string first_ordinary_file(const std::string& folder) {
-    if (folder.empty() || !is_separator(folder.back())) return "";
-    const std::string native = native_path(folder);
-    std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(native.c_str()), ::closedir);
-    if (!listing) return "";
-
-    // Names are compared first and the file type checked only for a name
-    // that would come first, so a large folder costs one pass and few stats.
-    std::string first;
-    while (const dirent* entry = ::readdir(listing.get())) {
-        const char* name = entry->d_name;
-        if (name[0] == '.') continue;  // hidden, and the "." and ".." entries
-        if (!first.empty() && std::strcmp(name, first.c_str()) >= 0) continue;
-        bool regular = false;
-#ifdef _DIRENT_HAVE_D_TYPE
-        if (entry->d_type == DT_REG) regular = true;
-        else if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) continue;
-#endif
-        if (!regular) {
-            struct stat info {};
-            regular = ::fstatat(::dirfd(listing.get()), name, &info, 0) == 0 && S_ISREG(info.st_mode);
-        }
-        if (regular) first = name;
-    }
-    return first;
 }
 
 }  // namespace platform

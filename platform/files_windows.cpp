@@ -231,25 +231,4 @@ Status remove_file(const std::string& path) {
     return Status::ok();
 }
 
-std::string first_ordinary_file(const std::string& folder) {
-    if (folder.empty() || !is_separator(folder.back())) return "";
-    WIN32_FIND_DATAA entry{};
-    // The basic information leaves out the short 8.3 names, which nothing here uses.
-    const HANDLE listing = FindFirstFileExA((native_path(folder) + "*").c_str(), FindExInfoBasic, &entry,
-                                            FindExSearchNameMatch, nullptr, 0);
-    if (listing == INVALID_HANDLE_VALUE) return "";
-
-    // The file system lists names in its own order (NTFS: ignoring case), so
-    // the smallest name in byte order is chosen, as on every other system.
-    constexpr DWORD not_ordinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    std::string first;
-    do {
-        if ((entry.dwFileAttributes & not_ordinary) != 0) continue;
-        const std::string_view name(entry.cFileName);
-        if (first.empty() || name < first) first = name;
-    } while (FindNextFileA(listing, &entry));
-    FindClose(listing);
-    return first;
-}
-
 }  // namespace platform

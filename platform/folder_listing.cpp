@@ -5,7 +5,14 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
+
 namespace platform {
+
+std::string first_ordinary_file(const std::string& folder) {
+    return FolderListing::take(folder, {}).first_ordinary_file();
+}
+
 namespace {
 
 char folded(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
