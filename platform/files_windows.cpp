@@ -2,13 +2,7 @@
 // "A" functions) unchanged: the bytes of the configuration file are taken as
 // text in the system's ANSI code page, as a Windows editor writes them.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include <array>
 

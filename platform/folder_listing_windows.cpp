@@ -1,13 +1,7 @@
 // A folder listing on Windows, through the ANSI ("A") functions as every
 // other path of the program.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include <string_view>
 
