@@ -100,7 +100,7 @@ void Surface::Print(std::string_view text) {
 }
 
 void Surface::Cls() {
-    image_.pixels.assign(image_.pixels.size(), BackColor);
+    image_.fill(BackColor);
     CurrentX = 0;
     CurrentY = 0;
 }

@@ -91,15 +91,16 @@ std::vector<std::uint8_t> encode_bmp(const Image& image) {
     put_u32(out, 0);                 // biClrUsed
     put_u32(out, 0);                 // biClrImportant
 
-    // 4. Pixel array
-    for (int row = image.height - 1; row >= 0; --row) {
-        for (int column = 0; column < image.width; ++column) {
-            const Rgb c = image.at(column, row);
-            out.push_back(c.b);
-            out.push_back(c.g);
-            out.push_back(c.r);
+    // 4. Pixel array: each row's bytes written in place, the padding left 0
+    out.resize(offset + pixel_bytes);
+    std::uint8_t* target = out.data() + offset;
+    for (int row = image.height - 1; row >= 0; --row, target += stride) {
+        const Rgb* source = image.pixels.data() + static_cast<std::size_t>(row) * width;
+        for (std::uint32_t column = 0; column < width; ++column) {
+            target[3 * column] = source[column].b;
+            target[3 * column + 1] = source[column].g;
+            target[3 * column + 2] = source[column].r;
         }
-        for (std::uint32_t pad = width * 3; pad < stride; ++pad) out.push_back(0);
     }
     return out;
 }

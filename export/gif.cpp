@@ -46,10 +46,15 @@ Status index_colours(const Image& image, IndexedPicture& picture) {
     std::array<std::uint8_t, slots> values{};
 
     picture.indices.resize(image.pixels.size());
+    // Plain pointers: a store through a byte pointer could otherwise change
+    // any vector's size or data, which would be read again for every pixel.
+    const Rgb* const pixels = image.pixels.data();
+    const std::size_t count = image.pixels.size();
+    std::uint8_t* const indices = picture.indices.data();
     std::uint32_t last_key = 0;
     std::uint8_t last_index = 0;
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        const Rgb c = image.pixels[i];
+    for (std::size_t i = 0; i < count; ++i) {
+        const Rgb c = pixels[i];
         const std::uint32_t key = (std::uint32_t{c.r} << 16 | std::uint32_t{c.g} << 8 | c.b) + 1;
         if (key != last_key) {
             std::uint32_t slot = (key * 2654435761u) >> 22;
@@ -63,7 +68,7 @@ Status index_colours(const Image& image, IndexedPicture& picture) {
             last_key = key;
             last_index = values[slot];
         }
-        picture.indices[i] = last_index;
+        indices[i] = last_index;
     }
     while ((std::size_t{1} << picture.table_bits) < picture.colours.size()) ++picture.table_bits;
     return Status::ok();

@@ -26,7 +26,7 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     // chart: across midnight another day's. Only this day's chart goes out
     // under this day's names.
     const Image* caricata = wpdlx1.immagine();
-    if (!caricata || caricata->width != superficie.image().width || caricata->pixels != superficie.image().pixels)
+    if (!caricata || *caricata != superficie.image())
         return Status::fail(bitmap + " was replaced by another run before it was read");
     if (Status s = wpdlx1.salva_gif(pubblicata, false); !s) return s;
     if (Status s = wpdlx1.salva_gif(archivio, false); !s) return s;

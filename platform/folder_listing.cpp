@@ -74,6 +74,11 @@ FolderListing::FolderListing(const std::string& folder, std::span<const std::str
             hash = hash_step(hash, folded_prefix.back());
         }
         if (prefix.size() >= longest_name || folded_prefix.find('\0') != std::string::npos) continue;
+        if (allowed_.size() < folded_prefix.size()) allowed_.resize(folded_prefix.size());
+        for (std::size_t i = 0; i < folded_prefix.size(); ++i) {
+            const auto c = static_cast<unsigned char>(folded_prefix[i]);
+            allowed_[i][c >> 6] |= std::uint64_t{1} << (c & 63);
+        }
         prefixes_.add(folded_prefix, hash);
         prefix_hashes_[hash >> 30] |= std::uint64_t{1} << (hash >> 24 & 63);
         prefix_sizes_.push_back(prefix.size());
@@ -96,6 +101,14 @@ bool FolderListing::scan(std::string_view name, char (&folded_name)[longest_name
         for (; i < size; ++i) {
             const char c = fold_[static_cast<unsigned char>(name[i])];
             if (c == 0) break;
+            const auto byte = static_cast<unsigned char>(c);
+            if ((allowed_[i][byte >> 6] >> (byte & 63) & 1) == 0) {
+                // No prefix longer than i goes on with this character, and
+                // the shorter ones have been tried: in a large folder most
+                // names end here, a few characters in.
+                result.size = i;
+                return true;
+            }
             folded_name[i] = c;
             hash = hash_step(hash, c);
         }

@@ -111,6 +111,8 @@ private:
     Names prefixes_;
     std::array<std::uint64_t, 4> prefix_hashes_{};  // bit (hash >> 24) of each prefix: a quick first test
     std::vector<std::size_t> prefix_sizes_;  // each size once, the shortest first
+    // Bit c of entry i: some prefix has folded character c at position i.
+    std::vector<std::array<std::uint64_t, 4>> allowed_;
     Names names_;
     std::size_t budget_ = 0;  // bytes that kept names may still take
     bool keeping_ = true;     // no name has been left out yet
