@@ -41,8 +41,7 @@ protected:
         form.indice_giorno = 1;
         form.mese_anno[1] = "022031";
         form.giorno_anno[1] = "045";
-        for (int k = 1; k <= 59; ++k) form.etichette_minuti[k] = (k < 10 ? "0" : "") + std::to_string(k);
-        form.etichette_minuti[60] = "00";
+        form.riempi_etichette_minuti();
         // Listed before every sounding, so it names the station whatever
         // the soundings hold.
         cartella.write("A_station.txt", "Tucuman\n");
@@ -56,6 +55,17 @@ protected:
 
     void disegna(const std::vector<Sondaggio>& sondaggi) {
         for (const Sondaggio& s : sondaggi) cartella.write(nome(s.ora, s.minuto), s.contenuto);
+        form.grafico_valori_autoscalati("022031");
+    }
+
+    // The same on a cleared surface, from a measurement folder of its own
+    // that holds the station's file and these soundings only.
+    void disegna_da_capo(const std::vector<Sondaggio>& sondaggi) {
+        TempFolder giorno;
+        form.cartella_autoscalati = giorno.slash();
+        giorno.write("A_station.txt", "Tucuman\n");
+        for (const Sondaggio& s : sondaggi) giorno.write(nome(s.ora, s.minuto), s.contenuto);
+        form.superficie.Cls();
         form.grafico_valori_autoscalati("022031");
     }
 
@@ -125,12 +135,7 @@ TEST_F(ValoriAutoscalati, JoinedOnlyToAValueTwoOrThreeUnitsEarlierInProcessingOr
     };
     for (const auto& caso : casi) {
         SCOPED_TRACE(caso.nome);
-        TempFolder giorno;
-        form.cartella_autoscalati = giorno.slash();
-        giorno.write("A_station.txt", "Tucuman\n");
-        for (const Sondaggio& s : caso.sondaggi) giorno.write(nome(s.ora, s.minuto), s.contenuto);
-        form.superficie.Cls();
-        form.grafico_valori_autoscalati("022031");
+        disegna_da_capo(caso.sondaggi);
 
         EXPECT_TRUE(punto(caso.x1, caso.y1));
         EXPECT_TRUE(punto(caso.x2, caso.y2));
@@ -170,12 +175,7 @@ TEST_F(ValoriAutoscalati, TheValueFieldAndItsTick) {
     };
     for (const auto& caso : casi) {
         SCOPED_TRACE(caso.nome);
-        TempFolder giorno;
-        form.cartella_autoscalati = giorno.slash();
-        giorno.write("A_station.txt", "Tucuman\n");
-        giorno.write(nome(10, 15), caso.contenuto);
-        form.superficie.Cls();
-        form.grafico_valori_autoscalati("022031");
+        disegna_da_capo({{10, 15, caso.contenuto}});
 
         if (caso.y >= 0) {
             EXPECT_TRUE(punto(102, caso.y));
@@ -192,13 +192,7 @@ TEST_F(ValoriAutoscalati, TheValueFieldAndItsTick) {
 TEST_F(ValoriAutoscalati, TheLastMinutesOfTheDayLieAtTheEndOfTheTimeAxis) {
     for (int minuto : {58, 59}) {
         SCOPED_TRACE(minuto);
-        TempFolder giorno;
-        form.cartella_autoscalati = giorno.slash();
-        giorno.write("A_station.txt", "Tucuman\n");
-        giorno.write(nome(23, minuto), misura("20.0"));
-        giorno.write(nome(23, 60), misura("N/A "));
-        form.superficie.Cls();
-        form.grafico_valori_autoscalati("022031");
+        disegna_da_capo({{23, minuto, misura("20.0")}, {23, 60, misura("N/A ")}});
         EXPECT_TRUE(punto(240, 200));
         EXPECT_EQ(form.superficie.column(240), 275);
         EXPECT_TRUE(tacca(230));  // minute 00 of hour 23
@@ -221,12 +215,7 @@ TEST_F(ValoriAutoscalati, AnyLineEndAndAnyContentOfTheOtherLines) {
     };
     for (const auto& caso : casi) {
         SCOPED_TRACE(caso.nome);
-        TempFolder giorno;
-        form.cartella_autoscalati = giorno.slash();
-        giorno.write("A_station.txt", "Tucuman\n");
-        giorno.write(nome(10, 15), caso.contenuto);
-        form.superficie.Cls();
-        form.grafico_valori_autoscalati("022031");
+        disegna_da_capo({{10, 15, caso.contenuto}});
         EXPECT_TRUE(punto(102, 300));
         EXPECT_FALSE(punto(102, 100));
     }

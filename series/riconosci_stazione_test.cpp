@@ -17,8 +17,7 @@ protected:
         form.indice_giorno = 1;
         form.mese_anno[1] = "022031";
         form.giorno_anno[1] = "045";
-        for (int k = 1; k <= 59; ++k) form.etichette_minuti[k] = (k < 10 ? "0" : "") + std::to_string(k);
-        form.etichette_minuti[60] = "00";
+        form.riempi_etichette_minuti();
     }
 
     // The kind recognised in a folder holding one file with this first line.
