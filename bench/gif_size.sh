@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds bench/gif_size.cpp with the GIF writer and compares the size of our
 # GIF files with `gifsicle -O3` of the same files, and times the encoder.
-# Needs g++ and gifsicle. Exits 1 when any of our files is larger.
+# Needs g++ and gifsicle.
 #   sh bench/gif_size.sh [WORK_FOLDER]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)

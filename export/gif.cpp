@@ -120,259 +120,46 @@ private:
     bool block_open_ = false;
 };
 
-// An LZW string table for an alphabet of 2^alphabet_bits indices. Entry
-// (code << alphabet_bits | index) of `children` holds the code of string
-// `code` extended by `index`, or 0 when there is none (no extended string
-// has code 0).
-struct StringTable {
-    StringTable(int min_code_size, int alphabet_bits)
-        : alphabet_bits(alphabet_bits),
-          first_free((1u << min_code_size) + 2),
-          start_bits(min_code_size + 1) {}
+// Greedy LZW. The string table maps (code of a string, next colour) to the
+// code of the string one colour longer, 0 for none: no such string has code
+// 0. Each step follows the table as far as the pixels go, writes the code
+// of the longest string found, and gives the next free code to that string
+// extended by the pixel that ended it. Codes widen by a bit when the first
+// code that needs it is given, up to 12 bits; once code 4095 is given, the
+// next string written is followed by a clear code and a fresh table.
+void write_lzw_codes(const IndexedPicture& picture, int min_code_size, CodeWriter& writer) {
+    const unsigned clear = 1u << min_code_size;
+    const unsigned end = clear + 1;
+    const int shift = picture.table_bits;
+    std::vector<std::uint16_t> table(std::size_t{code_limit} << shift);
+    unsigned next_code = end + 1;
+    int bits = min_code_size + 1;
 
-    // Back to the root strings alone, as after a clear code.
-    void reset() {
-        if (children.empty()) children.resize(std::size_t{code_limit} << alphabet_bits);
-        std::fill_n(children.begin(), static_cast<std::ptrdiff_t>(next_code << alphabet_bits), 0);
-        next_code = first_free;
-        bits = start_bits;
-    }
-
-    bool full() const { return next_code == code_limit; }
-
-    std::uint16_t& child(unsigned code, unsigned index) { return children[code << alphabet_bits | index]; }
-
-    // Gives the next code to the string of `slot`. Once code 2^bits exists
-    // the next code written may be it, so codes widen here; the decoder,
-    // one table entry behind, widens at the same code.
-    void add(std::uint16_t& slot) {
-        if (next_code == 1u << bits) ++bits;
-        slot = static_cast<std::uint16_t>(next_code++);
-    }
-
-    int alphabet_bits;
-    unsigned first_free;
-    int start_bits;
-    std::vector<std::uint16_t> children;
-    unsigned next_code = 0;  // nothing to clear before the first reset
-    int bits = 0;
-    unsigned current = 0;  // the code of the string being matched
-};
-
-// Greedy LZW, with clear codes placed by trial. A nearly full or full
-// table goes on being used (a full one as it stands: decoders add no codes
-// past 4095 and wait for a clear code) for as long as it codes the picture
-// better than a fresh one would, and only the pixels still to come can
-// tell. So from `trials_from` codes on, trial coders start afresh at places
-// where the main coder's strings begin and code the same pixels alongside
-// it, and the main coder's codes since the oldest trial began are held
-// back. Trials start every `trial_spacing` main codes, and at once before a
-// string far shorter than usual, the mark of a new kind of content. A trial
-// whose codes, plus a clear code, cost `lead` bits less than the main
-// coder's for the same pixels, and still do after the best one has kept
-// that lead for `decision_delay` main codes (a later trial may do better
-// still), becomes the main coder: the held codes from its start on give way
-// to a clear code and the trial's codes. A trial that falls far behind or
-// fills its own table is dropped.
-class LzwEncoder {
-public:
-    LzwEncoder(int min_code_size, int alphabet_bits)
-        : clear_(1u << min_code_size), end_(clear_ + 1), main_(min_code_size, alphabet_bits) {
-        trials_.reserve(max_trials);
-        for (int t = 0; t < max_trials; ++t) trials_.push_back(Trial{StringTable(min_code_size, alphabet_bits)});
-    }
-
-    void encode(const std::vector<std::uint8_t>& indices, CodeWriter& writer) {
-        main_.reset();
-        writer.put(clear_, main_.bits);
-        main_.current = indices[0];
-        std::size_t string_start = 0;  // the first pixel of the main coder's current string
-        const std::size_t count = indices.size();
-        for (std::size_t i = 1; i < count; ++i) {
-            if (alive_ == 0) {
-                // The common case, kept tight: follow the table as far as it goes.
-                const std::uint16_t* children = main_.children.data();
-                const int shift = main_.alphabet_bits;
-                unsigned current = main_.current;
-                for (unsigned next; i < count && (next = children[current << shift | indices[i]]) != 0; ++i)
-                    current = next;
-                main_.current = current;
-                if (i == count) break;
-            }
-            const unsigned index = indices[i];
-            std::uint16_t* child = &main_.child(main_.current, index);
-            if (*child == 0 && alive_ > 0 && settle_trials(writer, false, string_start))
-                child = &main_.child(main_.current, index);  // the trial's table now
-            if (*child != 0) {
-                main_.current = *child;
-                step_trials(index, i);
-                continue;
-            }
-            // The main coder's string ends here.
-            const std::int64_t length = static_cast<std::int64_t>(i - string_start) << 8;
-            if (trials_allowed() && length * short_string < usual_length_) start_trial(indices, string_start, i, true);
-            usual_length_ += (length - usual_length_) / 16;
-            put_main(writer, *child);
-            main_.current = index;
-            string_start = i;
-            step_trials(index, i);
-            if (trials_allowed() && (alive_ == 0 || emitted_ - last_start_ >= trial_spacing))
-                start_trial(indices, i, i + 1, false);
+    writer.put(clear, bits);
+    const std::uint8_t* const indices = picture.indices.data();
+    const std::size_t count = picture.indices.size();
+    unsigned current = indices[0];
+    for (std::size_t i = 1; i < count; ++i) {
+        std::uint16_t& longer = table[current << shift | indices[i]];
+        if (longer != 0) {
+            current = longer;
+            continue;
         }
-        if (alive_ > 0) settle_trials(writer, true, string_start);
-        writer.put(main_.current, main_.bits);
-        writer.put(end_, main_.bits);
-    }
-
-private:
-    // Tuned on chart-like pictures with bench/gif_size.sh.
-    static constexpr unsigned trials_from = 3584;  // codes in the table; all 12 bits wide by then
-    static_assert(trials_from > 2048);
-    static constexpr int max_trials = 6;
-    static constexpr std::int64_t trial_spacing = 32;     // main codes between trial starts
-    static constexpr std::int64_t short_string = 32;      // this many times shorter than usual starts a trial
-    static constexpr std::int64_t lead = 16;              // bits
-    static constexpr std::int64_t decision_delay = 1024;  // main codes
-    static constexpr std::int64_t margin = 1000;          // bits a trial may fall behind, plus
-    static constexpr std::int64_t margin_share = 4;       // this share of the main coder's bits since its start
-
-    bool trials_allowed() const { return main_.next_code >= trials_from; }
-
-    struct Trial {
-        StringTable table;
-        std::vector<std::uint32_t> codes{};  // code | width << 16
-        std::int64_t bits = 0;
-        std::int64_t started = 0;      // main codes written or held when it began
-        std::size_t string_start = 0;  // the first pixel of its current string
-        bool alive = false;
-    };
-
-    // Writes, or holds back while trials run, the main coder's string, and
-    // extends its table by `slot`.
-    void put_main(CodeWriter& writer, std::uint16_t& slot) {
-        if (alive_ > 0) held_.push_back(static_cast<std::uint16_t>(main_.current));
-        else writer.put(main_.current, main_.bits);
-        ++emitted_;
-        if (!main_.full()) main_.add(slot);
-    }
-
-    // Starts a trial at pixel `first` and gives it the pixels up to `end`.
-    // A trial that comes `urgent` takes the place of the worst one but the
-    // oldest when every trial runs.
-    void start_trial(const std::vector<std::uint8_t>& indices, std::size_t first, std::size_t end, bool urgent) {
-        Trial* slot = nullptr;
-        for (Trial& t : trials_)
-            if (!t.alive) slot = &t;
-        if (!slot) {
-            if (!urgent) return;
-            std::int64_t oldest = emitted_, worst_lead = 0;
-            for (const Trial& t : trials_) oldest = std::min(oldest, t.started);
-            for (Trial& t : trials_) {
-                const std::int64_t lead_now = max_code_bits * (emitted_ - t.started) - t.bits;
-                if (t.started != oldest && (!slot || lead_now < worst_lead)) {
-                    slot = &t;
-                    worst_lead = lead_now;
-                }
-            }
-            if (!slot) return;
-            slot->alive = false;
-            --alive_;
+        writer.put(current, bits);
+        if (next_code < code_limit) {
+            if (next_code == 1u << bits) ++bits;
+            longer = static_cast<std::uint16_t>(next_code++);
+        } else {
+            writer.put(clear, bits);
+            std::fill(table.begin(), table.end(), std::uint16_t{0});
+            next_code = end + 1;
+            bits = min_code_size + 1;
         }
-        if (alive_ == 0) held_base_ = emitted_;
-        slot->table.reset();
-        slot->table.current = indices[first];
-        slot->codes.clear();
-        slot->bits = 0;
-        slot->started = emitted_;
-        slot->string_start = first;
-        slot->alive = true;
-        ++alive_;
-        last_start_ = emitted_;
-        for (std::size_t k = first + 1; k < end; ++k) step(*slot, indices[k], k);
+        current = indices[i];
     }
-
-    // Gives trial `t` pixel number `at`, of colour `index`.
-    void step(Trial& t, unsigned index, std::size_t at) {
-        std::uint16_t& child = t.table.child(t.table.current, index);
-        if (child != 0) {
-            t.table.current = child;
-            return;
-        }
-        t.codes.push_back(t.table.current | static_cast<std::uint32_t>(t.table.bits) << 16);
-        t.bits += t.table.bits;
-        if (!t.table.full()) t.table.add(child);
-        t.table.current = index;
-        t.string_start = at;
-    }
-
-    void step_trials(unsigned index, std::size_t at) {
-        for (Trial& t : trials_)
-            if (t.alive) step(t, index, at);
-    }
-
-    // At a place where the main coder ends a string: drops the trials that
-    // have lost, makes the best trial the main coder once it has earned it
-    // (true; `string_start` then follows its current string), and writes the
-    // held codes no trial needs any more. `at_end` decides for good.
-    bool settle_trials(CodeWriter& writer, bool at_end, std::size_t& string_start) {
-        Trial* best = nullptr;
-        std::int64_t best_lead = 0;
-        for (Trial& t : trials_) {
-            if (!t.alive) continue;
-            // The main coder's codes are 12 bits wide by now; pending strings cost a code each.
-            const std::int64_t main_bits = max_code_bits * (emitted_ - t.started + 1);
-            const std::int64_t trial_bits = max_code_bits + t.bits + t.table.bits;  // a clear code, then the trial
-            const std::int64_t lead_now = main_bits - trial_bits;
-            if (lead_now > best_lead) {
-                best = &t;
-                best_lead = lead_now;
-            } else if (at_end || t.table.full() || -lead_now > margin + main_bits / margin_share) {
-                t.alive = false;
-                --alive_;
-            }
-        }
-        const bool earned = best && best_lead > (at_end ? 0 : lead);
-        if (!earned) decide_at_ = -1;
-        else if (decide_at_ < 0) decide_at_ = emitted_ + decision_delay;
-        if (earned && (at_end || emitted_ >= decide_at_)) {
-            write_held(writer, best->started);
-            writer.put(clear_, max_code_bits);
-            for (std::uint32_t code : best->codes) writer.put(code & 0xFFFF, static_cast<int>(code >> 16));
-            std::swap(main_, best->table);
-            string_start = best->string_start;
-            for (Trial& t : trials_) t.alive = false;
-            alive_ = 0;
-            held_.clear();
-            decide_at_ = -1;
-            return true;
-        }
-        std::int64_t oldest = emitted_;
-        for (const Trial& t : trials_)
-            if (t.alive) oldest = std::min(oldest, t.started);
-        write_held(writer, oldest);
-        return false;
-    }
-
-    // Writes the held codes before main code number `until`.
-    void write_held(CodeWriter& writer, std::int64_t until) {
-        const auto count = static_cast<std::ptrdiff_t>(until - held_base_);
-        for (std::ptrdiff_t k = 0; k < count; ++k) writer.put(held_[static_cast<std::size_t>(k)], max_code_bits);
-        held_.erase(held_.begin(), held_.begin() + count);
-        held_base_ = until;
-    }
-
-    unsigned clear_;
-    unsigned end_;
-    StringTable main_;
-    std::vector<Trial> trials_;
-    int alive_ = 0;
-    std::int64_t emitted_ = 0;       // main codes written or held so far
-    std::int64_t last_start_ = 0;    // `emitted_` when the newest trial began
-    std::int64_t decide_at_ = -1;    // when the best trial, if still ahead, wins; -1 while none is
-    std::int64_t usual_length_ = 0;  // running mean of the main coder's string lengths, in 1/256 pixel
-    std::vector<std::uint16_t> held_;  // main codes from number `held_base_` on, not yet written
-    std::int64_t held_base_ = 0;
-};
+    writer.put(current, bits);
+    writer.put(end, bits);
+}
 
 // 1. Header
 void write_header(std::vector<std::uint8_t>& gif) {
@@ -415,7 +202,7 @@ void write_image_data(std::vector<std::uint8_t>& gif, const IndexedPicture& pict
     const int min_code_size = picture.table_bits < 2 ? 2 : picture.table_bits;
     put_u8(gif, static_cast<unsigned>(min_code_size));
     CodeWriter writer(gif);
-    LzwEncoder(min_code_size, picture.table_bits).encode(picture.indices, writer);
+    write_lzw_codes(picture, min_code_size, writer);
     writer.finish();
     put_u8(gif, 0);  // block terminator
 }
