@@ -1,7 +1,7 @@
 #pragma once
 // Form1: the hidden window whose load event is the whole run. It holds the
-// run's state as fields and offers one operation per task; each operation
-// lives in the file of its own name.
+// run's state as fields and offers one operation per task. Each operation is
+// declared below under the file that defines it.
 
 #include <array>
 #include <chrono>
@@ -11,53 +11,59 @@
 #include <string>
 
 #include "canvas/surface.h"
-#include "export/convertitore.h"
+#include "export/image_converter.h"
 #include "platform/folder_listing.h"
 #include "platform/status.h"
 
 class Form1 {
 public:
-    struct Impostazioni {
+    struct Settings {
         // Draw the six days ending on this date instead of the clock's today.
-        std::optional<std::chrono::year_month_day> oggi;
+        std::optional<std::chrono::year_month_day> today;
         // Where --verbose writes one line per failure met; none when null.
-        std::ostream* diagnostica = nullptr;
+        std::ostream* diagnostics = nullptr;
     };
 
     Form1() = default;
-    explicit Form1(Impostazioni impostazioni) : impostazioni_(impostazioni) {}
+    explicit Form1(Settings settings) : settings_(settings) {}
 
-    // The whole run: configuration, day keys, scale, and the six charts.
+    // app/form_load.cpp: the whole run (configuration, day keys, scale, and
+    // the six charts), and the line that names a failure.
     void Form_Load();
-
+    void report(const std::string& message) const;
     // Days whose export failed at some step during Form_Load.
-    int esportazioni_fallite = 0;
+    int failed_exports = 0;
 
-    // --- run driver (app/) ---
-    void riempi_etichette_minuti();
-    void leggi_configurazione();
-    void calcola_chiavi_giorni();
+    // app/day_keys.cpp
+    void fill_minute_labels();
+    void compute_day_keys();
+    // app/configuration.cpp
+    void read_configuration();
 
-    // --- canvas (canvas/) ---
-    // Drawing cannot fail: whatever falls outside the surface is cut off.
+    // canvas/, a file each. Drawing cannot fail: whatever falls outside the
+    // surface is cut off.
     void impostazioni_dimensioni_e_scala_del_form();
     void disegno_dello_stage();
 
-    // --- data series (series/) ---
-    void elenca_cartella_autoscalati();
+    // series/list_measurement_folder.cpp: the measurement folder, listed
+    // once for the days from `first` to `last`; the series below read it.
+    void list_measurement_folder(std::chrono::sys_days first, std::chrono::sys_days last);
+    // series/, a file each.
     void grafico_previsione(const std::string& file_previsioni);
     void grafico_valori_autoscalati(const std::string& file_previsioni);
     std::int16_t riconosci_stazione();
+    // series/nome_file_misura.cpp: the path of the measurement file of hour
+    // h and minute index m of the day being drawn, and what the names of
+    // one day's measurement files begin with (no folder).
     std::string nome_file_misura(std::int16_t tipo_stazione, const std::string& file_previsioni, int h, int m) const;
-    // The start of the names of day `giorno`'s measurement files, without
-    // folder: what every name of that day shares.
-    std::string inizio_nome_misura(std::int16_t tipo_stazione, const std::string& file_previsioni, int giorno) const;
+    static std::string measurement_name_start(std::int16_t tipo_stazione, const std::string& file_previsioni,
+                                              const std::string& giorno);
 
-    // --- export (export/) ---
+    // export/salva_figura.cpp
     Status salva_figura(const std::string& file_previsioni);
 
     // Fields of the run. Strings start empty, integers at 0; arrays keep the
-    // original's index ranges, so slot 0 of the 1-based ones is unused.
+    // index ranges the run uses, so slot 0 of the 1-based ones is unused.
     std::string cartella_corrente;
     std::string riga_ini;
     std::string cartella_previsioni;
@@ -71,7 +77,6 @@ public:
     std::array<std::string, 7> data_giorno;        // 1..6
     std::int16_t scarto_giorni = 0;
     std::chrono::year_month_day data_corrente{};
-    std::string anno, mese, giorno_mese;
 
     std::int16_t margine_superiore = 0;
     std::int16_t margine_inferiore = 0;
@@ -84,9 +89,8 @@ public:
 
     std::array<std::string, 25> etichette_ore;  // 0..23 written, 24 never
 
-    // The measurement folder as listed once at the start of the run; none
-    // when the operations are called on their own.
-    std::optional<platform::FolderListing> elenco_autoscalati;
+    // The measurement folder as list_measurement_folder listed it.
+    std::optional<platform::FolderListing> measurement_listing;
 
     // The window: its outer size in twips, the screen's twips per pixel,
     // its persistent bitmap and its image-conversion control.
@@ -95,14 +99,10 @@ public:
     float TwipsPerPixelX = 15;
     float TwipsPerPixelY = 15;
     Surface superficie;
-    ConvertitoreImmagini wpdlx1;
+    ImageConverter wpdlx1;
 
 private:
-    std::chrono::year_month_day oggi() const;
-    // False when the run's listing shows there is no file at `percorso`.
-    bool file_misura_forse_presente(const std::string& percorso) const;
-    // One line on the diagnostic stream when --verbose is on.
-    void segnala(const std::string& messaggio) const;
+    std::chrono::year_month_day today() const;
 
-    Impostazioni impostazioni_;
+    Settings settings_;
 };

@@ -7,35 +7,37 @@
 
 void Form1::Form_Load() {
     // Every statement below runs whatever happened to the ones before it;
-    // a failure is only passed to the diagnostic stream.
-    riempi_etichette_minuti();
+    // a failure is only named on the diagnostic stream.
+    fill_minute_labels();
 
-    if (Status s = platform::current_folder(cartella_corrente); !s) segnala(s.message());
+    if (Status s = platform::current_folder(cartella_corrente); !s) report(s.message());
     // A drive root such as C:\ already ends with its separator. Without a
     // working folder the configuration is looked for by its bare name.
     if (!cartella_corrente.empty() && !platform::is_separator(cartella_corrente.back())) cartella_corrente += '\\';
 
-    leggi_configurazione();
-    calcola_chiavi_giorni();
+    read_configuration();
+    compute_day_keys();
     impostazioni_dimensioni_e_scala_del_form();
-    elenca_cartella_autoscalati();
+    // data_corrente is today now, as the last day's key read it.
+    list_measurement_folder(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
 
     for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) {
-        const std::string& chiave = mese_anno[indice_giorno];
+        const std::string& key = mese_anno[indice_giorno];
         disegno_dello_stage();
-        grafico_previsione(chiave);
-        grafico_valori_autoscalati(chiave);
+        grafico_previsione(key);
+        grafico_valori_autoscalati(key);
         superficie.CurrentX = 75;
         superficie.CurrentY = 600;
         superficie.Print("Date: " + data_giorno[indice_giorno]);
-        if (Status s = salva_figura(chiave); !s) {
-            ++esportazioni_fallite;
-            segnala("day " + data_giorno[indice_giorno] + ": " + s.message());
+        // The export stops at its first failing step; the next day is drawn all the same.
+        if (Status s = salva_figura(key); !s) {
+            ++failed_exports;
+            report("day " + data_giorno[indice_giorno] + ": " + s.message());
         }
         superficie.Cls();
     }
 }
 
-void Form1::segnala(const std::string& messaggio) const {
-    if (impostazioni_.diagnostica) *impostazioni_.diagnostica << "plotmuf: " << messaggio << '\n';
+void Form1::report(const std::string& message) const {
+    if (settings_.diagnostics) *settings_.diagnostics << "plotmuf: " << message << '\n';
 }

@@ -5,27 +5,27 @@
 #include <string>
 
 #include "app/form1.h"
-#include "app/opzioni.h"
+#include "app/options.h"
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
     platform::attach_console();
-    Opzioni opzioni;
-    std::string errore;
-    if (!analizza_opzioni(argc, argv, opzioni, errore)) {
-        std::cerr << "plotmuf: " << errore << "\n\n" << testo_uso;
+    Options options;
+    std::string error;
+    if (!parse_options(argc, argv, options, error)) {
+        std::cerr << "plotmuf: " << error << "\n\n" << usage_text;
         return 2;
     }
-    if (opzioni.aiuto) {
-        std::cout << testo_uso;
+    if (options.help) {
+        std::cout << usage_text;
         return 0;
     }
-    if (opzioni.versione) {
+    if (options.version) {
         std::cout << "plotmuf " << PLOTMUF_VERSION << '\n';
         return 0;
     }
 
-    Form1 form1({.oggi = opzioni.oggi, .diagnostica = opzioni.verbose ? &std::cerr : nullptr});
+    Form1 form1({.today = options.today, .diagnostics = options.verbose ? &std::cerr : nullptr});
     form1.Form_Load();
-    return form1.esportazioni_fallite == 0 ? 0 : 1;
+    return form1.failed_exports == 0 ? 0 : 1;
 }

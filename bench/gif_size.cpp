@@ -74,22 +74,22 @@ struct Canvas {
 // One day's MUF chart: grid, axes, labels, a forecast curve and observed dots.
 Image chart(unsigned seed, int width = 286, int height = 221, int curves = 1) {
     std::mt19937 random(seed);
-    Canvas k(width, height, colori::nero);
+    Canvas k(width, height, colours::black);
     const int left = 30, right = width - 8, top = 20, bottom = height - 24;
     for (int f = 0; f <= 10; ++f) {
         const int y = bottom - (bottom - top) * f / 10;
-        k.line(left, y, right, y, colori::grigio, 2);
-        k.text(4, y - 4, std::to_string(f * 4), colori::giallo_chiaro);
+        k.line(left, y, right, y, colours::grey, 2);
+        k.text(4, y - 4, std::to_string(f * 4), colours::pale_yellow);
     }
     for (int h = 0; h <= 24; ++h) {
         const int x = left + (right - left) * h / 24;
-        k.line(x, top, x, bottom, colori::grigio, 3);
-        if (h % 3 == 0) k.text(x - 6, bottom + 6, std::to_string(h), colori::giallo_chiaro);
+        k.line(x, top, x, bottom, colours::grey, 3);
+        if (h % 3 == 0) k.text(x - 6, bottom + 6, std::to_string(h), colours::pale_yellow);
     }
-    k.line(left, bottom, right, bottom, colori::bianco);
-    k.line(left, top, left, bottom, colori::bianco);
-    k.text(left + 10, 4, "MUF forecast  Date: 2024-03-17  station " + std::to_string(seed), colori::giallo_chiaro);
-    const Rgb colours[] = {colori::giallo, colori::verde, colori::rosso};
+    k.line(left, bottom, right, bottom, colours::white);
+    k.line(left, top, left, bottom, colours::white);
+    k.text(left + 10, 4, "MUF forecast  Date: 2024-03-17  station " + std::to_string(seed), colours::pale_yellow);
+    const Rgb colours[] = {colours::yellow, colours::green, colours::red};
     for (int c = 0; c < curves; ++c) {
         const double phase = std::uniform_real_distribution<double>(0, 6.28)(random);
         int px = 0, py = 0;
@@ -102,7 +102,7 @@ Image chart(unsigned seed, int width = 286, int height = 221, int curves = 1) {
         }
     }
     std::uniform_int_distribution<int> xs(left, right), ys(top, bottom);
-    for (int i = 0; i < 30; ++i) k.disc(xs(random), ys(random), 2, i % 2 ? colori::rosso : colori::verde);
+    for (int i = 0; i < 30; ++i) k.disc(xs(random), ys(random), 2, i % 2 ? colours::red : colours::green);
     return k.image;
 }
 
@@ -110,27 +110,27 @@ Image chart(unsigned seed, int width = 286, int height = 221, int curves = 1) {
 // the axis, a kind of content the grid's strings do not fit.
 Image labelled_chart(int width, int height) {
     std::mt19937 random(3);
-    Canvas k(width, height, colori::nero);
+    Canvas k(width, height, colours::black);
     const int bottom = height - 24;
     for (int y = 20; y < bottom; y += 18)
-        for (int x = 30; x < width - 6; x += 2) k.plot(x, y, colori::grigio);
+        for (int x = 30; x < width - 6; x += 2) k.plot(x, y, colours::grey);
     for (int x = 30; x < width - 6; x += 9)
-        for (int y = 20; y < bottom; y += 3) k.plot(x, y, colori::grigio);
-    k.line(30, bottom, width - 7, bottom, colori::bianco);
-    k.line(30, 20, 30, bottom, colori::bianco);
+        for (int y = 20; y < bottom; y += 3) k.plot(x, y, colours::grey);
+    k.line(30, bottom, width - 7, bottom, colours::white);
+    k.line(30, 20, 30, bottom, colours::white);
     const int middle = 20 + (bottom - 40) / 2;
     for (int x = 31; x < width - 6; ++x)
-        k.plot(x, middle + static_cast<int>((bottom - 40) / 2.5 * std::sin(x / 40.0)), colori::giallo);
+        k.plot(x, middle + static_cast<int>((bottom - 40) / 2.5 * std::sin(x / 40.0)), colours::yellow);
     for (int y = bottom + 4; y < height - 4; ++y)
         for (int x = 30; x < width - 6; ++x)
-            if (random() % 5 == 0 && (x / 6) % 3 != 2) k.plot(x, y, colori::giallo_chiaro);
-    for (int i = 0; i < 24; ++i) k.plot(35 + i * 10, 100 + (i * 7) % 50, i % 2 ? colori::rosso : colori::verde);
+            if (random() % 5 == 0 && (x / 6) % 3 != 2) k.plot(x, y, colours::pale_yellow);
+    for (int i = 0; i < 24; ++i) k.plot(35 + i * 10, 100 + (i * 7) % 50, i % 2 ? colours::red : colours::green);
     return k.image;
 }
 
 Image noise(int width, int height, int colours, unsigned seed) {
     std::mt19937 random(seed);
-    Canvas k(width, height, colori::nero);
+    Canvas k(width, height, colours::black);
     for (Rgb& p : k.image.pixels) {
         const auto v = static_cast<std::uint8_t>(random() % colours);
         p = Rgb{v, static_cast<std::uint8_t>(255 - v), static_cast<std::uint8_t>(v * 7)};
@@ -139,7 +139,7 @@ Image noise(int width, int height, int colours, unsigned seed) {
 }
 
 Image gradient(int width, int height) {
-    Canvas k(width, height, colori::nero);
+    Canvas k(width, height, colours::black);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const auto v = static_cast<std::uint8_t>((x * 3 + y) & 0xFF);
@@ -151,7 +151,7 @@ Image gradient(int width, int height) {
 // Overlapping filled rectangles of a few colours, like a map.
 Image blocks(int width, int height, int colours, unsigned seed) {
     std::mt19937 random(seed);
-    Canvas k(width, height, colori::nero);
+    Canvas k(width, height, colours::black);
     for (int i = 0; i < 400; ++i) {
         const int x = static_cast<int>(random() % width), y = static_cast<int>(random() % height);
         const int w = 1 + static_cast<int>(random() % 60), h = 1 + static_cast<int>(random() % 40);
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
         cases.push_back(
             {"noise" + std::to_string(seed), noise(200 + static_cast<int>(seed) * 5, 300, 1 << (seed % 8 + 1), seed)});
     cases.push_back({"gradient", gradient(400, 300)});
-    cases.push_back({"one-colour", Canvas(286, 221, colori::nero).image});
+    cases.push_back({"one-colour", Canvas(286, 221, colours::black).image});
 
     long long ours_total = 0, theirs_total = 0;
     std::printf("%-20s %8s %8s %8s %10s\n", "picture", "ours", "gifsicle", "diff", "encode us");

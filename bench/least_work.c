@@ -1,24 +1,34 @@
-/* The least file-system work of a run, with nothing drawn or encoded: the
- * measurement folder listed once (its first ordinary file in byte order
- * found, and the names of the six days' soundings kept), the first line of
- * that first file read, each sounding of the six days that the listing holds
- * opened and read, and the run's writes (chart_writes.h). Run in a station
- * folder.
+/* The least file-system work of a scheduled run, with nothing drawn or
+ * encoded: the floor that bench/run.sh measures a run against, in the same
+ * station folder (the current folder).
+ *
+ *   - the measurement folder listed once: its first ordinary file in byte
+ *     order found, and the names of the six days' soundings kept;
+ *   - the first line of that first file read;
+ *   - each sounding of the six days that the listing holds opened and read;
+ *   - the run's writes, for each of the six days: a scratch bitmap of a
+ *     chart's size written beside its name and renamed to it, read back and
+ *     deleted, and two GIF files of a chart's size written beside their
+ *     names and renamed over them.
  *
  *   least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6
  *
- * The names are those of open_loop.c: FOLDER STEM hh mm SUFFIX. Prints how
- * many soundings were read. */
+ * The sounding names are FOLDER STEM hh mm SUFFIX, for hh 00..23 and mm
+ * 01..59 then 00. The files written are named floor* so that the station's
+ * own charts stay as they are. Prints how many soundings were read. */
 
-#define _DEFAULT_SOURCE /* d_type, strdup */
+#define _DEFAULT_SOURCE /* d_type, strdup, fdatasync */
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
-#include "chart_writes.h"
+enum { most_kept = 6 * 1440, bitmap_bytes = 54 + 860 * 221 /* 286 x 221, rows padded to 4 bytes */ };
 
-enum { most_kept = 6 * 1440 };
+static unsigned char chart_buffer[bitmap_bytes];
 
 static int compare_names(const void* a, const void* b) { return strcmp(*(char* const*)a, *(char* const*)b); }
 
@@ -29,6 +39,45 @@ static int read_some(const char* path) {
     const ssize_t n = read(fd, line, sizeof line);
     close(fd);
     return n > 0;
+}
+
+/* Writes `bytes` of the buffer beside `path` and renames the file over it;
+ * `durable`: the file on the disk before the rename, the rename after it. */
+static int replace(const char* path, size_t bytes, int durable) {
+    char temporary[512];
+    snprintf(temporary, sizeof temporary, "%s.%d.tmp", path, (int)getpid());
+    const int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd == -1) return -1;
+    const int written = write(fd, chart_buffer, bytes) == (ssize_t)bytes;
+    if (!written || (durable && fdatasync(fd) != 0) || close(fd) != 0 || rename(temporary, path) != 0) return -1;
+    if (durable) {
+        char folder[512];
+        snprintf(folder, sizeof folder, "%s", path);
+        *strrchr(folder, '/') = 0;
+        const int dir = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir == -1 || fsync(dir) != 0) return -1;
+        close(dir);
+    }
+    return 0;
+}
+
+static int write_charts(size_t gif_bytes) {
+    if (gif_bytes == 0 || gif_bytes > sizeof chart_buffer) return -1;
+    char path[256];
+    for (int day = 1; day <= 6; ++day) {
+        snprintf(path, sizeof path, "previsioni/floor%d.bmp", day);
+        if (replace(path, bitmap_bytes, 0) != 0) return -1;
+        const int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd == -1 || read(fd, chart_buffer, sizeof chart_buffer) != bitmap_bytes) return -1;
+        close(fd);
+        snprintf(path, sizeof path, "web/floorMUF%d.gif", day);
+        if (replace(path, gif_bytes, 0) != 0) return -1;
+        snprintf(path, sizeof path, "previsioni/previous_RAV3000I2_plots/floor%d.gif", day);
+        if (replace(path, gif_bytes, 0) != 0) return -1;
+        snprintf(path, sizeof path, "previsioni/floor%d.bmp", day);
+        if (unlink(path) != 0) return -1;
+    }
+    return 0;
 }
 
 int main(int argc, char** argv) {

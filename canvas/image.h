@@ -14,15 +14,16 @@ struct Rgb {
 // Three bytes and no padding, so pixels compare and copy as plain bytes.
 static_assert(sizeof(Rgb) == 3);
 
-namespace colori {
-constexpr Rgb nero{0, 0, 0};
-constexpr Rgb giallo{255, 255, 0};
-constexpr Rgb grigio{100, 100, 100};
-constexpr Rgb bianco{255, 255, 255};
-constexpr Rgb rosso{255, 0, 0};
-constexpr Rgb verde{0, 255, 0};
-constexpr Rgb giallo_chiaro{255, 255, 128};  // the surface's text colour
-}  // namespace colori
+// The colours of a chart.
+namespace colours {
+constexpr Rgb black{0, 0, 0};                // the background
+constexpr Rgb yellow{255, 255, 0};           // the border
+constexpr Rgb grey{100, 100, 100};           // the grid
+constexpr Rgb white{255, 255, 255};          // the forecast
+constexpr Rgb red{255, 0, 0};                // the observed values
+constexpr Rgb green{0, 255, 0};              // soundings without value
+constexpr Rgb pale_yellow{255, 255, 128};    // the texts
+}  // namespace colours
 
 struct Image {
     int width = 0;

@@ -72,7 +72,7 @@ void Surface::Circle(float x, float y, float radius, Rgb colour) {
             if (!inside(dc, dr)) continue;
             const bool edge = !inside(dc - 1, dr) || !inside(dc + 1, dr) || !inside(dc, dr - 1) || !inside(dc, dr + 1);
             if (edge) plot(c0 + dc, r0 + dr, colour);
-            else if (FillStyle == solid) plot(c0 + dc, r0 + dr, FillColor);
+            else if (FillStyle == Fill::solid) plot(c0 + dc, r0 + dr, FillColor);
         }
     }
     CurrentX = x;

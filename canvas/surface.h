@@ -12,7 +12,7 @@ public:
     static constexpr int width = 286;
     static constexpr int height = 221;
 
-    enum FillStyles { solid = 0, transparent = 1 };
+    enum class Fill { solid = 0, transparent = 1 };
 
     Surface();
 
@@ -30,10 +30,10 @@ public:
 
     float CurrentX = 0;
     float CurrentY = 0;
-    Rgb ForeColor = colori::giallo_chiaro;
-    Rgb BackColor = colori::nero;
-    Rgb FillColor = colori::nero;
-    int FillStyle = transparent;
+    Rgb ForeColor = colours::pale_yellow;
+    Rgb BackColor = colours::black;
+    Rgb FillColor = colours::black;
+    Fill FillStyle = Fill::transparent;
 
     const Image& image() const { return image_; }
 

@@ -1,26 +1,19 @@
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
+#include "support/pixels.h"
 
 namespace {
 
-// The set of distinct colours on the surface.
-std::vector<Rgb> colori_usati(const Image& image) {
-    std::vector<Rgb> usati;
-    for (const Rgb& p : image.pixels) {
-        if (std::find(usati.begin(), usati.end(), p) == usati.end()) usati.push_back(p);
-    }
-    return usati;
-}
-
-class Superficie : public testing::Test {
+// The surface of a form, sized and scaled as the run does it.
+class ChartSurface : public testing::Test {
 protected:
-    Superficie() { form.impostazioni_dimensioni_e_scala_del_form(); }
+    ChartSurface() { form.impostazioni_dimensioni_e_scala_del_form(); }
     Form1 form;
     Surface& s = form.superficie;
 };
 
-TEST_F(Superficie, WindowAndScale) {
+TEST_F(ChartSurface, WindowAndScale) {
     EXPECT_EQ(form.Width, 292 * 15);
     EXPECT_EQ(form.Height, 246 * 15);
     EXPECT_EQ(s.image().width, 286);
@@ -36,7 +29,7 @@ TEST_F(Superficie, WindowAndScale) {
     EXPECT_EQ(s.row(-80), 221);  // the last unit is the row past the bottom
 }
 
-TEST_F(Superficie, TheWindowStaysTheSameSizeAtAnyScreenResolution) {
+TEST_F(ChartSurface, TheWindowStaysTheSameSizeAtAnyScreenResolution) {
     Form1 a_120_dpi;
     a_120_dpi.TwipsPerPixelX = a_120_dpi.TwipsPerPixelY = 12;
     a_120_dpi.impostazioni_dimensioni_e_scala_del_form();
@@ -44,21 +37,21 @@ TEST_F(Superficie, TheWindowStaysTheSameSizeAtAnyScreenResolution) {
     EXPECT_EQ(a_120_dpi.Height / 12, 246);
 }
 
-TEST_F(Superficie, ClsBlanksEveryPixelAndResetsThePosition) {
+TEST_F(ChartSurface, ClsBlanksEveryPixelAndResetsThePosition) {
     form.disegno_dello_stage();
-    s.FillStyle = Surface::solid;
-    s.Circle(100, 300, 2, colori::rosso);
+    s.FillStyle = Surface::Fill::solid;
+    s.Circle(100, 300, 2, colours::red);
     s.CurrentX = 75;
     s.CurrentY = 600;
     s.Print("Date: 03/03/2024");
-    ASSERT_GT(colori_usati(s.image()).size(), 3u);
+    ASSERT_GT(colours_in(s.image()).size(), 3u);
     s.Cls();
-    EXPECT_EQ(colori_usati(s.image()), std::vector<Rgb>{colori::nero});
+    EXPECT_EQ(colours_in(s.image()), std::vector<Rgb>{colours::black});
     EXPECT_EQ(s.CurrentX, 0);
     EXPECT_EQ(s.CurrentY, 0);
 }
 
-TEST_F(Superficie, TextHasItsTopLeftCornerAtTheCurrentPosition) {
+TEST_F(ChartSurface, TextHasItsTopLeftCornerAtTheCurrentPosition) {
     s.CurrentX = 75;
     s.CurrentY = 600;
     s.Print("Date: ");
@@ -68,8 +61,8 @@ TEST_F(Superficie, TextHasItsTopLeftCornerAtTheCurrentPosition) {
     int first_column = Surface::width, first_row = Surface::height, last_row = -1;
     for (int r = 0; r < Surface::height; ++r) {
         for (int c = 0; c < Surface::width; ++c) {
-            if (s.image().at(c, r) == colori::nero) continue;
-            EXPECT_EQ(s.image().at(c, r), colori::giallo_chiaro);
+            if (s.image().at(c, r) == colours::black) continue;
+            EXPECT_EQ(s.image().at(c, r), colours::pale_yellow);
             first_column = std::min(first_column, c);
             first_row = std::min(first_row, r);
             last_row = std::max(last_row, r);
@@ -82,53 +75,74 @@ TEST_F(Superficie, TextHasItsTopLeftCornerAtTheCurrentPosition) {
     EXPECT_LT(last_row, 13);
 }
 
-TEST_F(Superficie, CircleIsRoundInPixelsAndFilledWhenSolid) {
-    s.FillStyle = Surface::solid;
-    s.FillColor = colori::bianco;
-    s.Circle(0, 50, 2, colori::rosso);
+TEST_F(ChartSurface, CircleIsRoundInPixelsAndFilledWhenSolid) {
+    s.FillStyle = Surface::Fill::solid;
+    s.FillColor = colours::white;
+    s.Circle(0, 50, 2, colours::red);
     const int c = s.column(0), r = s.row(50);
     EXPECT_EQ(c, 35);
     // Two pixels to each side and up and down, corners left out.
     for (int d = -2; d <= 2; ++d) {
-        EXPECT_NE(s.image().at(c + d, r), colori::nero) << d;
-        EXPECT_NE(s.image().at(c, r + d), colori::nero) << d;
+        EXPECT_NE(s.image().at(c + d, r), colours::black) << d;
+        EXPECT_NE(s.image().at(c, r + d), colours::black) << d;
     }
-    EXPECT_EQ(s.image().at(c + 3, r), colori::nero);
-    EXPECT_EQ(s.image().at(c, r + 3), colori::nero);
-    EXPECT_EQ(s.image().at(c - 3, r), colori::nero);
-    EXPECT_EQ(s.image().at(c, r - 3), colori::nero);
-    EXPECT_EQ(s.image().at(c + 2, r + 2), colori::nero);
-    EXPECT_EQ(s.image().at(c + 2, r), colori::rosso);  // outline
-    EXPECT_EQ(s.image().at(c, r), colori::bianco);     // fill
+    EXPECT_EQ(s.image().at(c + 3, r), colours::black);
+    EXPECT_EQ(s.image().at(c, r + 3), colours::black);
+    EXPECT_EQ(s.image().at(c - 3, r), colours::black);
+    EXPECT_EQ(s.image().at(c, r - 3), colours::black);
+    EXPECT_EQ(s.image().at(c + 2, r + 2), colours::black);
+    EXPECT_EQ(s.image().at(c + 2, r), colours::red);  // outline
+    EXPECT_EQ(s.image().at(c, r), colours::white);     // fill
 
     s.Cls();
-    s.FillStyle = Surface::transparent;
-    s.Circle(0, 50, 2, colori::rosso);
-    EXPECT_EQ(s.image().at(c + 2, r), colori::rosso);
-    EXPECT_EQ(s.image().at(c, r), colori::nero);
+    s.FillStyle = Surface::Fill::transparent;
+    s.Circle(0, 50, 2, colours::red);
+    EXPECT_EQ(s.image().at(c + 2, r), colours::red);
+    EXPECT_EQ(s.image().at(c, r), colours::black);
 }
 
-TEST_F(Superficie, LinesAreSolidAndUnsmoothed) {
-    s.Line(0, 50, 242, 50, colori::giallo);
-    s.Line(10, 100, 200, 400, colori::bianco);
+TEST_F(ChartSurface, LinesAreSolidAndUnsmoothed) {
+    s.Line(0, 50, 242, 50, colours::yellow);
+    s.Line(10, 100, 200, 400, colours::white);
     const int r = s.row(50);
-    for (int c = s.column(0); c <= s.column(242); ++c) EXPECT_EQ(s.image().at(c, r), colori::giallo) << c;
-    EXPECT_EQ(s.image().at(s.column(10), s.row(100)), colori::bianco);
-    EXPECT_EQ(s.image().at(s.column(200), s.row(400)), colori::bianco);
+    for (int c = s.column(0); c <= s.column(242); ++c) EXPECT_EQ(s.image().at(c, r), colours::yellow) << c;
+    EXPECT_EQ(s.image().at(s.column(10), s.row(100)), colours::white);
+    EXPECT_EQ(s.image().at(s.column(200), s.row(400)), colours::white);
     // A diagonal of a 1-pixel line has one pixel per column.
     int pixels_in_column = 0;
-    for (int rr = 0; rr < Surface::height; ++rr) pixels_in_column += s.image().at(s.column(100), rr) == colori::bianco;
+    for (int rr = 0; rr < Surface::height; ++rr) pixels_in_column += s.image().at(s.column(100), rr) == colours::white;
     EXPECT_EQ(pixels_in_column, 1);
-    EXPECT_EQ(colori_usati(s.image()).size(), 3u);
+    EXPECT_EQ(colours_in(s.image()).size(), 3u);
 }
 
-TEST_F(Superficie, DrawingOffTheSurfaceIsCutOff) {
-    s.Line(-1000, 5000, 1000, -5000, colori::bianco);
-    s.Circle(1.0e9f, -1.0e9f, 2, colori::rosso);
+TEST_F(ChartSurface, DrawingOffTheSurfaceIsCutOffAtItsEdges) {
+    // Far away: nothing is drawn at all.
+    s.Circle(1.0e9f, -1.0e9f, 2, colours::red);
+    s.Line(-1.0e9f, 1.0e9f, -2.0e9f, 3.0e9f, colours::red);
+    EXPECT_EQ(colours_in(s.image()), std::vector<Rgb>{colours::black});
+
+    // A line from far outside through the origin: the part on the surface.
+    s.Line(-1000, 5000, 1000, -5000, colours::white);
+    EXPECT_EQ(s.image().at(s.column(0), s.row(0)), colours::white);
+    EXPECT_GT(count_colour(s.image(), colours::white), 80);  // a row each, from y 175 down
+
+    // A text running off the right edge: its start, in its own rows only.
     s.CurrentX = 245;
-    s.CurrentY = -70;
+    s.CurrentY = -55;
     s.Print("a long text running off the surface");
-    SUCCEED();
+    int text = 0;
+    for (int r = 0; r < Surface::height; ++r) {
+        for (int c = 0; c < Surface::width; ++c) {
+            if (s.image().at(c, r) != colours::pale_yellow) continue;
+            ++text;
+            EXPECT_GE(c, s.column(245));
+            EXPECT_GE(r, s.row(-55));
+            EXPECT_LT(r, s.row(-55) + 13);
+        }
+    }
+    EXPECT_GT(text, 5);
+    EXPECT_EQ(s.image().width, 286);
+    EXPECT_EQ(s.image().height, 221);
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ Rgb entry(int i) { return Rgb{static_cast<std::uint8_t>(i * 50), 1, 2}; }
 
 TEST(Bmp, WritesAPlain24BitBottomUpFile) {
     // 2 x 2: rows of 6 bytes padded to 8, the bottom row first, blue green red.
-    const Image image{2, 2, {colori::rosso, colori::verde, colori::bianco, Rgb{1, 2, 3}}};
+    const Image image{2, 2, {colours::red, colours::green, colours::white, Rgb{1, 2, 3}}};
     const std::vector<std::uint8_t> expected{
         'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,              // file header
         40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,  // info header

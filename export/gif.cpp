@@ -132,23 +132,26 @@ void write_lzw_codes(const IndexedPicture& picture, int min_code_size, CodeWrite
     const unsigned end = clear + 1;
     const int shift = picture.table_bits;
     std::vector<std::uint16_t> table(std::size_t{code_limit} << shift);
+    // Plain pointers: a store through the writer could otherwise change any
+    // vector's data, which would be read again for every pixel.
+    std::uint16_t* const longer = table.data();
+    const std::uint8_t* const indices = picture.indices.data();
+    const std::size_t count = picture.indices.size();
     unsigned next_code = end + 1;
     int bits = min_code_size + 1;
 
     writer.put(clear, bits);
-    const std::uint8_t* const indices = picture.indices.data();
-    const std::size_t count = picture.indices.size();
     unsigned current = indices[0];
     for (std::size_t i = 1; i < count; ++i) {
-        std::uint16_t& longer = table[current << shift | indices[i]];
-        if (longer != 0) {
-            current = longer;
+        std::uint16_t& slot = longer[current << shift | indices[i]];
+        if (slot != 0) {
+            current = slot;
             continue;
         }
         writer.put(current, bits);
         if (next_code < code_limit) {
             if (next_code == 1u << bits) ++bits;
-            longer = static_cast<std::uint16_t>(next_code++);
+            slot = static_cast<std::uint16_t>(next_code++);
         } else {
             writer.put(clear, bits);
             std::fill(table.begin(), table.end(), std::uint16_t{0});

@@ -11,7 +11,7 @@
 
 namespace {
 
-Image blank(int width, int height, Rgb colour = colori::nero) {
+Image blank(int width, int height, Rgb colour = colours::black) {
     return Image{width, height, std::vector<Rgb>(static_cast<std::size_t>(width) * height, colour)};
 }
 
@@ -31,12 +31,12 @@ Image chart_like() {
     Image image = blank(286, 221);
     auto plot = [&](int x, int y, Rgb c) { image.pixels[static_cast<std::size_t>(y) * 286 + x] = c; };
     for (int y = 20; y < 200; y += 18)
-        for (int x = 30; x < 280; x += 2) plot(x, y, colori::grigio);
-    for (int x = 30; x < 280; ++x) plot(x, 200, colori::bianco);
-    for (int y = 20; y <= 200; ++y) plot(30, y, colori::bianco);
-    for (int x = 31; x < 280; ++x) plot(x, 110 + static_cast<int>(60 * std::sin(x / 40.0)), colori::giallo);
-    for (int i = 0; i < 40; ++i) plot(5 + (i * 37) % 270, 5 + (i * 11) % 12, colori::giallo_chiaro);
-    for (int i = 0; i < 24; ++i) plot(35 + i * 10, 100 + (i * 7) % 50, i % 2 ? colori::rosso : colori::verde);
+        for (int x = 30; x < 280; x += 2) plot(x, y, colours::grey);
+    for (int x = 30; x < 280; ++x) plot(x, 200, colours::white);
+    for (int y = 20; y <= 200; ++y) plot(30, y, colours::white);
+    for (int x = 31; x < 280; ++x) plot(x, 110 + static_cast<int>(60 * std::sin(x / 40.0)), colours::yellow);
+    for (int i = 0; i < 40; ++i) plot(5 + (i * 37) % 270, 5 + (i * 11) % 12, colours::pale_yellow);
+    for (int i = 0; i < 24; ++i) plot(35 + i * 10, 100 + (i * 7) % 50, i % 2 ? colours::red : colours::green);
     return image;
 }
 
@@ -48,18 +48,18 @@ Image labelled_chart(int width, int height) {
     auto plot = [&](int x, int y, Rgb c) { image.pixels[static_cast<std::size_t>(y) * width + x] = c; };
     const int bottom = height - 24;
     for (int y = 20; y < bottom; y += 18)
-        for (int x = 30; x < width - 6; x += 2) plot(x, y, colori::grigio);
+        for (int x = 30; x < width - 6; x += 2) plot(x, y, colours::grey);
     for (int x = 30; x < width - 6; x += 9)
-        for (int y = 20; y < bottom; y += 3) plot(x, y, colori::grigio);
-    for (int x = 30; x < width - 6; ++x) plot(x, bottom, colori::bianco);
-    for (int y = 20; y <= bottom; ++y) plot(30, y, colori::bianco);
+        for (int y = 20; y < bottom; y += 3) plot(x, y, colours::grey);
+    for (int x = 30; x < width - 6; ++x) plot(x, bottom, colours::white);
+    for (int y = 20; y <= bottom; ++y) plot(30, y, colours::white);
     const int middle = 20 + (bottom - 40) / 2;
     for (int x = 31; x < width - 6; ++x)
-        plot(x, middle + static_cast<int>((bottom - 40) / 2.5 * std::sin(x / 40.0)), colori::giallo);
+        plot(x, middle + static_cast<int>((bottom - 40) / 2.5 * std::sin(x / 40.0)), colours::yellow);
     for (int y = bottom + 4; y < height - 4; ++y)
         for (int x = 30; x < width - 6; ++x)
-            if (random() % 5 == 0 && (x / 6) % 3 != 2) plot(x, y, colori::giallo_chiaro);
-    for (int i = 0; i < 24; ++i) plot(35 + i * 10, 100 + (i * 7) % 50, i % 2 ? colori::rosso : colori::verde);
+            if (random() % 5 == 0 && (x / 6) % 3 != 2) plot(x, y, colours::pale_yellow);
+    for (int i = 0; i < 24; ++i) plot(35 + i * 10, 100 + (i * 7) % 50, i % 2 ? colours::red : colours::green);
     return image;
 }
 
@@ -103,13 +103,13 @@ struct Case {
 std::vector<Case> pictures() {
     Image two = blank(37, 23);
     for (std::size_t i = 0; i < two.pixels.size(); ++i)
-        if (i % 3 == 0 || i % 7 == 0) two.pixels[i] = colori::bianco;
+        if (i % 3 == 0 || i % 7 == 0) two.pixels[i] = colours::white;
     Image all256 = blank(256, 40);
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 256; ++x) all256.pixels[static_cast<std::size_t>(y) * 256 + x] = grey((x + y * y) % 256);
     return {
-        {"one_colour", blank(286, 221, colori::giallo_chiaro)},
-        {"one_pixel", blank(1, 1, colori::rosso)},
+        {"one_colour", blank(286, 221, colours::pale_yellow)},
+        {"one_pixel", blank(1, 1, colours::red)},
         {"two_colours", two},
         {"three_colours", noise(50, 40, 3, 1)},
         {"five_colours", noise(64, 64, 5, 2)},
@@ -171,9 +171,9 @@ TEST(GifWriter, GiflibReadsBackEveryPixelAndTheHeaderFacts) {
 }
 
 TEST(GifWriter, ColourTableListsColoursInOrderOfFirstUseThenBlack) {
-    Image image = blank(4, 2, colori::verde);
-    image.pixels[2] = colori::rosso;
-    image.pixels[7] = colori::bianco;
+    Image image = blank(4, 2, colours::green);
+    image.pixels[2] = colours::red;
+    image.pixels[7] = colours::white;
     std::vector<std::uint8_t> gif;
     ASSERT_TRUE(encode_gif(image, gif));
     const std::vector<std::uint8_t> table(gif.begin() + 13, gif.begin() + 13 + 12);

@@ -13,10 +13,10 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     // to replace.
     const std::string n = std::to_string(indice_giorno);
     const std::string bitmap = cartella_previsioni + "grafico" + n + ".bmp";
-    const std::string pubblicata = cartella_figure + "plotMUF" + n + ".gif";
+    const std::string published = cartella_figure + "plotMUF" + n + ".gif";
     if (indice_giorno < 1 || indice_giorno > 6 || file_previsioni.size() < 6)
         return Status::fail("no key for day " + n);
-    const std::string archivio = cartella_previsioni + "previous_RAV3000I2_plots\\" + file_previsioni.substr(2, 4) +
+    const std::string archived = cartella_previsioni + "previous_RAV3000I2_plots\\" + file_previsioni.substr(2, 4) +
                                  giorno_anno[indice_giorno] + ".gif";
 
     if (Status s = platform::write_file_atomic(bitmap, encode_bmp(superficie.image())); !s) return s;
@@ -25,11 +25,11 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     // overlaps this one may have replaced the bitmap in between with its own
     // chart: across midnight another day's. Only this day's chart goes out
     // under this day's names.
-    const Image* caricata = wpdlx1.immagine();
-    if (!caricata || *caricata != superficie.image())
-        return Status::fail(bitmap + " was replaced by another run before it was read");
-    if (Status s = wpdlx1.salva_gif(pubblicata, false); !s) return s;
-    if (Status s = wpdlx1.salva_gif(archivio, false); !s) return s;
-    if (Status s = wpdlx1.rilascia_immagine(); !s) return s;
+    const Image* loaded = wpdlx1.picture();
+    if (!loaded || *loaded != superficie.image())
+        return Status::fail(platform::native_path(bitmap) + " was replaced by another run before it was read");
+    if (Status s = wpdlx1.salva_gif(published, false); !s) return s;
+    if (Status s = wpdlx1.salva_gif(archived, false); !s) return s;
+    wpdlx1.rilascia_immagine();
     return platform::remove_file(bitmap);
 }

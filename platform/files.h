@@ -1,7 +1,9 @@
 #pragma once
 // Files as the program sees them: paths written Windows-style, sequential
-// text input, whole-file reads, atomic replacement, deletion, the working
-// folder and the first ordinary file of a folder. All OS calls live here.
+// text input, whole-file reads, atomic and durable replacement, deletion and
+// the working folder. The logic is the same on every system (files.cpp);
+// the system calls are in system_files_posix.cpp and system_files_windows.cpp.
+// A failure names the path as the system was given it.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +19,7 @@ namespace platform {
 // "\" separates folders on every system; "/" does too.
 inline bool is_separator(char c) { return c == '\\' || c == '/'; }
 
-// The path as the OS wants it: on POSIX every "\" becomes "/".
+// The path as the system wants it: either separator becomes its own.
 std::string native_path(std::string_view path);
 
 // The process's current folder as a full path (no final separator added).
@@ -38,9 +40,9 @@ public:
     bool is_open() const { return handle_ != -1; }
 
     // Reads the next line into `line`, keeping at most `keep` bytes of it
-    // and skipping the rest. Fails at the end of the file or on a read error,
-    // and then leaves `line` as it was.
-    Status read_line(std::string& line, std::size_t keep);
+    // and skipping the rest. False at the end of the file or on a read
+    // error, and `line` is then left as it was.
+    bool read_line(std::string& line, std::size_t keep);
 
     // Closing a channel that is not open does nothing.
     void close();
@@ -49,7 +51,7 @@ private:
     bool fill();
 
     std::intptr_t handle_ = -1;
-    unsigned char buffer_[4096];
+    std::uint8_t buffer_[4096];
     std::size_t start_ = 0;
     std::size_t end_ = 0;
     bool at_end_ = false;
@@ -64,12 +66,37 @@ Status read_file(const std::string& path, std::vector<std::uint8_t>& bytes, std:
 // On failure the old file is intact and no temporary file is left.
 Status write_file_atomic(const std::string& path, std::span<const std::uint8_t> bytes);
 
-Status remove_file(const std::string& path);
+// Files written as write_file_atomic writes them, and durably besides: each
+// new file is on the disk before it replaces the old one, and the
+// replacement is on the disk before the call returns, so that a power loss
+// leaves the old file or the new one whole. Flushing files one by one costs
+// a disk round trip each; added together, all of them share a few.
+class DurableWrites {
+public:
+    DurableWrites() = default;
+    ~DurableWrites();  // files added and not yet finished are dropped
+    DurableWrites(const DurableWrites&) = delete;
+    DurableWrites& operator=(const DurableWrites&) = delete;
 
-// The name, without folder, of the first ordinary file of `folder` (no
-// folders, no hidden or system files) in byte order of the names; an empty
-// string when there is none. `folder` must end with a separator, as a
-// search pattern that matches every file does; otherwise nothing is found.
-std::string first_ordinary_file(const std::string& folder);
+    // Writes `bytes` beside `path`, to replace it at finish().
+    Status add(const std::string& path, std::span<const std::uint8_t> bytes);
+    // Files added.
+    std::size_t size() const { return pending_.size(); }
+    // Flushes, renames and flushes the folders of every file added; the
+    // outcome of each, in the order added. Nothing stays pending.
+    std::vector<Status> finish();
+
+private:
+    struct Pending {
+        std::string path, native, temporary;
+        std::intptr_t handle;
+    };
+    std::vector<Pending> pending_;
+};
+
+// One file written as DurableWrites writes it.
+Status write_file_durable(const std::string& path, std::span<const std::uint8_t> bytes);
+
+Status remove_file(const std::string& path);
 
 }  // namespace platform

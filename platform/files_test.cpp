@@ -159,28 +159,6 @@ TEST(RemoveFile, DeletesAFileAndFailsWhenThereIsNone) {
     EXPECT_FALSE(platform::remove_file(path));
 }
 
-TEST(FirstOrdinaryFile, ChoosesTheSmallestNameInByteOrderAmongOrdinaryFiles) {
-    TempFolder folder;
-    const std::string listed = folder_of(folder.path());
-    EXPECT_EQ(platform::first_ordinary_file(listed), "");  // an empty folder
-    folder.write("alpha.TXT", "Gibi");
-    folder.write("Zeta.TXT", "Rome");  // "Z" (0x5A) comes before "a" (0x61)
-    folder.make_folder("A folder");
-    // Hidden and system files, marked as each system marks them.
-#ifdef _WIN32
-    for (const auto& [name, attribute] : {std::pair{"A hidden", FILE_ATTRIBUTE_HIDDEN}, std::pair{"A system", FILE_ATTRIBUTE_SYSTEM}})
-        ASSERT_TRUE(SetFileAttributesA(folder.write(name, "Mosc").string().c_str(), attribute));
-#else
-    folder.write(".A hidden", "Mosc");
-#endif
-    EXPECT_EQ(platform::first_ordinary_file(listed), "Zeta.TXT");
-    // Either separator ends the folder; without one nothing is found.
-    EXPECT_EQ(platform::first_ordinary_file(folder.path().string() + "/"), "Zeta.TXT");
-    EXPECT_EQ(platform::first_ordinary_file(folder.path().string()), "");
-    EXPECT_EQ(platform::first_ordinary_file(folder_of(folder.path() / "missing")), "");
-    EXPECT_EQ(platform::first_ordinary_file(""), "");
-}
-
 TEST(CurrentFolder, IsTheFullPathAndADriveRootKeepsItsSeparator) {
     const fs::path before = fs::current_path();
     std::string folder;

@@ -3,13 +3,14 @@
 // the two lie 12 to 18 minutes apart, and a short green tick at the bottom of
 // the chart for each sounding that gave no value ("N/A").
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "app/form1.h"
 #include "platform/files.h"
-#include "series/valore_frequenza.h"
+#include "series/frequency_text.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ namespace {
 // so a value at minute 58 or 59 lies at the next hour's x.
 std::int16_t scostamento_minuti(std::int16_t minuto) { return static_cast<std::int16_t>((minuto + 2) / 6); }
 
-constexpr std::size_t fine_riga_misura = 19;  // the value field is characters 16 to 19 of line 4
+constexpr std::size_t record_line_end = 19;  // the value field is characters 16 to 19 of line 4
 
 }  // namespace
 
@@ -32,63 +33,66 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
     // With no station there is no file name to try.
     if (tipo_stazione == 0) return;
 
-    std::string riga_misura;
+    const std::size_t folder_size = cartella_autoscalati.size();
+    std::string record_line;
     // Within an hour the minutes run 01, 02, ... 59 and then 00: minute
     // index 60 stands for minute 0 of the same hour.
     for (std::int16_t h = 0; h <= 23; ++h) {
         for (std::int16_t m = 1; m <= 60; ++m) {
-            platform::TextInput canale;
+            platform::TextInput channel2;
 
             // A failing step is passed over and the next one runs; each
             // failure clears apertura_ok, and the flag decides whether the
             // file is used. A minute without a file (or with a folder or a
             // pipe of that name) is over at the open, or before it when the
             // run's listing of the folder holds no such name.
-            const std::string percorso = nome_file_misura(tipo_stazione, file_previsioni, h, m);
+            const std::string path = nome_file_misura(tipo_stazione, file_previsioni, h, m);
+            // A station is only ever recognised from the listing: it is there.
+            const bool listed = measurement_listing->may_exist(std::string_view(path).substr(std::min(folder_size, path.size())));
             bool apertura_ok = true;
-            if (!file_misura_forse_presente(percorso) || !canale.open(percorso)) apertura_ok = false;
+            if (!listed || !channel2.open(path)) apertura_ok = false;
             if (!apertura_ok) continue;
 
             // Lines 1 to 3 are skipped; line 4 holds the value.
-            if (!canale.read_line(riga_misura, 0)) apertura_ok = false;
-            if (!canale.read_line(riga_misura, 0)) apertura_ok = false;
-            if (!canale.read_line(riga_misura, 0)) apertura_ok = false;
-            if (!canale.read_line(riga_misura, fine_riga_misura)) apertura_ok = false;
-            canale.close();
+            if (!channel2.read_line(record_line, 0)) apertura_ok = false;
+            if (!channel2.read_line(record_line, 0)) apertura_ok = false;
+            if (!channel2.read_line(record_line, 0)) apertura_ok = false;
+            if (!channel2.read_line(record_line, record_line_end)) apertura_ok = false;
+            channel2.close();
 
             // A file of fewer than four lines has no value: nothing is drawn
             // for it and the previous value stays the one to join to.
             if (!apertura_ok) {
-                segnala("measurements: " + percorso + " has fewer than 4 lines");
+                report("measurements: " + platform::native_path(path) + " has fewer than 4 lines");
                 continue;
             }
 
             auto x = static_cast<std::int16_t>(10 * h);
-            const std::int16_t minuto = serie::valore_numerico(serie::senza_spazi(etichette_minuti[m]));
-            const std::string_view campo = serie::caratteri(riga_misura, 16, 4);
+            const std::int16_t minuto = series::leading_number(series::trimmed(etichette_minuti[m]));
+            const std::string_view field = series::characters(record_line, 16, 4);
 
-            if (serie::senza_spazi(campo) != "N/A") {
+            if (series::trimmed(field) != "N/A") {
                 // Whole MHz in characters 1-2, tenths in character 4. A
                 // field that is short or holds no number gives 0, drawn at
                 // y = 0 and never joined to.
-                const std::int16_t valore = serie::valore_frequenza(serie::caratteri(campo, 1, 2),
-                                                                    serie::caratteri(campo, 4, 1));
-                superficie.FillStyle = Surface::solid;
-                superficie.FillColor = colori::rosso;
+                const std::int16_t value =
+                    series::frequency_value(series::characters(field, 1, 2), series::characters(field, 4, 1));
+                superficie.FillStyle = Surface::Fill::solid;
+                superficie.FillColor = colours::red;
                 x = static_cast<std::int16_t>(x + scostamento_minuti(minuto));
-                superficie.Circle(x, valore, 2, colori::rosso);
+                superficie.Circle(x, value, 2, colours::red);
                 // Joined only to a value two or three units (12 to 18
                 // minutes) earlier in processing order, whatever lies between.
                 if ((x == x_valore_precedente + 2 || x == x_valore_precedente + 3) && valore_precedente != 0) {
-                    superficie.Line(x, valore, x_valore_precedente, valore_precedente, colori::rosso);
+                    superficie.Line(x, value, x_valore_precedente, valore_precedente, colours::red);
                 }
                 x_valore_precedente = x;
-                valore_precedente = valore;
+                valore_precedente = value;
             } else {
                 // No value: a tick from 5.2 to 7.3 MHz, just above the time
                 // axis; the value to join to stays the previous one.
                 x = static_cast<std::int16_t>(x + scostamento_minuti(minuto));
-                superficie.Line(x, 52, x, 73, colori::verde);
+                superficie.Line(x, 52, x, 73, colours::green);
             }
         }
     }

@@ -23,20 +23,16 @@
 #include <string>
 #include <vector>
 
-#include "support/child_process.h"
+#include "support/plotmuf_process.h"
 #include "support/station_folder.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
-using station::Folder;
+using station::StationFolder;
 
 namespace {
 
-constexpr std::chrono::seconds limit{60};
-
-ChildEnd run(const Folder& folder, const fs::path& log = "/dev/null") {
-    return wait_plotmuf(start_plotmuf(folder.work(), {"--today", station::today, "--verbose"}, {.log = log}), limit);
-}
+RunResult run(const StationFolder& folder) { return run_plotmuf(folder.work(), {"--today", station::today, "--verbose"}); }
 
 // A tmpfs of its own over a folder, for as long as the object lives.
 class Tmpfs {
@@ -83,26 +79,41 @@ private:
     std::string error_;
 };
 
-// What a case does to the station, and which of the twelve outputs the run
-// made under the fault still writes.
+// The file of day n that a failing export names.
+enum class Failing { bitmap, published, archived };
+std::string failing_name(Failing file, int n) {
+    switch (file) {
+    case Failing::bitmap: return "grafico" + std::to_string(n) + ".bmp";
+    case Failing::published: return "plotMUF" + std::to_string(n) + ".gif";
+    case Failing::archived: return std::string(station::days[n - 1]) + ".gif";
+    }
+    return "";
+}
+
+// What a case does to the station, which file each day's export then fails
+// at, and which of the twelve outputs the run made under the fault still
+// writes.
 struct Fault {
     const char* name;
     const char* mount_over;  // the folder under a tmpfs of its own; none when null
-    std::function<void(const Folder&, const Tmpfs*)> make;
-    std::function<void(const Folder&, const Tmpfs*)> mend;
+    std::function<void(const StationFolder&, const Tmpfs*)> make;
+    std::function<void(const StationFolder&, const Tmpfs*)> mend;
+    Failing failing;
     bool published_written;
     bool archived_written;
     bool bitmaps_left;
 };
 
 const char* const web = "web";
-const char* const archive = "previsioni/previous_RAV3000I2_plots";
+const char* const archive = station::archive;
 const char* const forecasts = "previsioni";
 
-void read_only(const Folder&, const Tmpfs* fs) { ASSERT_TRUE(fs->read_only(true)); }
-void read_write(const Folder&, const Tmpfs* fs) { ASSERT_TRUE(fs->read_only(false)); }
-void fill(const Folder&, const Tmpfs* fs) { ASSERT_TRUE(fs->fill()); }
-void empty(const Folder&, const Tmpfs* fs) { fs->empty(); }
+void remove_folder(const fs::path& folder) { fs::remove_all(folder); }
+
+void read_only(const StationFolder&, const Tmpfs* fs) { ASSERT_TRUE(fs->read_only(true)); }
+void read_write(const StationFolder&, const Tmpfs* fs) { ASSERT_TRUE(fs->read_only(false)); }
+void fill(const StationFolder&, const Tmpfs* fs) { ASSERT_TRUE(fs->fill()); }
+void empty(const StationFolder&, const Tmpfs* fs) { fs->empty(); }
 
 void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
 
@@ -113,12 +124,12 @@ TEST_P(FailingDestination, LeavesThePreviousChartsAsTheyWereAndTheNextRunMends) 
     // The charts wanted: the station's data drawn with nothing in the way.
     std::vector<std::string> wanted;
     {
-        Folder plain;
+        StationFolder plain;
         ASSERT_EQ(run(plain).status, 0);
         wanted = plain.output_bytes();
     }
 
-    Folder folder;
+    StationFolder folder;
     std::unique_ptr<Tmpfs> tmpfs;
     if (fault.mount_over) {
         tmpfs = std::make_unique<Tmpfs>(folder.root.path() / fault.mount_over, "256k");
@@ -136,14 +147,24 @@ TEST_P(FailingDestination, LeavesThePreviousChartsAsTheyWereAndTheNextRunMends) 
 
     fault.make(folder, tmpfs.get());
     const std::vector<std::string> before = folder.output_bytes();
-    TempFolder logs;
-    const ChildEnd end = run(folder, logs.path() / "log");
+    const bool web_there = fs::exists(folder.root.path() / web);
+    const bool archive_there = fs::exists(folder.root.path() / archive);
+    const RunResult end = run(folder);
     ASSERT_TRUE(end.in_time);
     EXPECT_EQ(end.status, 1);
-    // Every day was attempted, and each failed.
-    const std::string log = read_text(logs.path() / "log");
-    for (const char* date : {"25/02/2024", "26/02/2024", "27/02/2024", "28/02/2024", "29/02/2024", "01/03/2024"})
-        EXPECT_NE(log.find("day " + std::string(date) + ": "), std::string::npos) << date << "\n" << log;
+    // No folder is made.
+    EXPECT_EQ(fs::exists(folder.root.path() / web), web_there);
+    EXPECT_EQ(fs::exists(folder.root.path() / archive), archive_there);
+    // Every day was attempted, and each failed at its file, named once.
+    const char* const dates[] = {"25/02/2024", "26/02/2024", "27/02/2024", "28/02/2024", "29/02/2024", "01/03/2024"};
+    for (int n = 1; n <= 6; ++n) {
+        const std::string prefix = "plotmuf: day " + std::string(dates[n - 1]) + ": ";
+        const std::size_t line = end.err.find(prefix);
+        ASSERT_NE(line, std::string::npos) << dates[n - 1] << "\n" << end.err;
+        const std::string text = end.err.substr(line, end.err.find('\n', line) - line);
+        EXPECT_NE(text.find(failing_name(fault.failing, n)), std::string::npos) << text;
+        EXPECT_EQ(end.err.find(prefix, line + 1), std::string::npos) << end.err;
+    }
 
     const std::vector<std::string> after = folder.output_bytes();
     for (int i = 0; i < 12; ++i) {
@@ -159,7 +180,7 @@ TEST_P(FailingDestination, LeavesThePreviousChartsAsTheyWereAndTheNextRunMends) 
 
     // The fault mended, the next run writes everything and leaves nothing.
     fault.mend(folder, tmpfs.get());
-    const ChildEnd next = run(folder);
+    const RunResult next = run(folder);
     ASSERT_TRUE(next.in_time);
     EXPECT_EQ(next.status, 0);
     EXPECT_TRUE(folder.output_bytes() == wanted);
@@ -169,17 +190,20 @@ TEST_P(FailingDestination, LeavesThePreviousChartsAsTheyWereAndTheNextRunMends) 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FailingDestination,
     testing::Values(
-        Fault{"PublicationFolderReadOnly", web, read_only, read_write, false, false, true},
-        Fault{"PublicationDiskFull", web, fill, empty, false, false, true},
-        Fault{"ArchiveFolderReadOnly", archive, read_only, read_write, true, false, true},
-        Fault{"ArchiveDiskFull", archive, fill, empty, true, false, true},
-        // The scratch bitmaps' folder: no day gets past its first step.
-        Fault{"ForecastDiskFull", forecasts, fill, empty, false, false, false},
+        Fault{"PublicationFolderReadOnly", web, read_only, read_write, Failing::published, false, false, true},
+        Fault{"PublicationDiskFull", web, fill, empty, Failing::published, false, false, true},
+        Fault{"PublicationFolderMissing", nullptr,
+              [](const StationFolder& f, const Tmpfs*) { remove_folder(f.root.path() / web); },
+              [](const StationFolder& f, const Tmpfs*) { f.root.make_folder(web); }, Failing::published, false,
+              false, true},
+        Fault{"ArchiveFolderReadOnly", archive, read_only, read_write, Failing::archived, true, false, true},
+        Fault{"ArchiveDiskFull", archive, fill, empty, Failing::archived, true, false, true},
         Fault{"ArchiveFolderMissing", nullptr,
-              [](const Folder& f, const Tmpfs*) {
-                  fs::remove_all(f.root.path() / archive);
-              },
-              [](const Folder& f, const Tmpfs*) { f.root.make_folder(archive); }, true, false, true}),
+              [](const StationFolder& f, const Tmpfs*) { remove_folder(f.root.path() / archive); },
+              [](const StationFolder& f, const Tmpfs*) { f.root.make_folder(archive); }, Failing::archived, true,
+              false, true},
+        // The scratch bitmaps' folder: no day gets past its first step.
+        Fault{"ForecastDiskFull", forecasts, fill, empty, Failing::bitmap, false, false, false}),
     [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
 
 }  // namespace

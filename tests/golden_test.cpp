@@ -14,8 +14,8 @@
 
 #include "export/gif.h"
 #include "support/gif_decode.h"
-#include "support/run.h"
-#include "support/temp_folder.h"
+#include "support/plotmuf_process.h"
+#include "support/station_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -55,14 +55,6 @@ void expect_golden(const fs::path& drawn_path, const std::string& name) {
     ADD_FAILURE() << name << " differs from " << approved_path << "; difference in " << difference;
 }
 
-// A station whose configuration points at folders of the test's own.
-void configure(const TempFolder& station) {
-    station.make_folder("previsioni/previous_RAV3000I2_plots");
-    station.make_folder("autoscalati");
-    station.make_folder("web");
-    station.write("Quorel_RAV3000I2.ini", "golden\nprevisioni\\\nsoundings\nautoscalati\\\nfigures\nweb\\\n");
-}
-
 std::string gibi(const char* field) {
     return std::string("Gibilmanna\r\nx\r\ny\r\nMUF(3000)F2 =  ") + field + " MHz\r\n";
 }
@@ -70,17 +62,16 @@ std::string gibi(const char* field) {
 TEST(Golden, TheExampleStation) {
     TempFolder station;
     fs::copy(fs::path(PLOTMUF_SOURCE_DIR) / "example", station.path(), fs::copy_options::recursive);
-    ASSERT_EQ(run_plotmuf(station.path(), "--today 2024-03-03").status, 0);
+    ASSERT_EQ(run_plotmuf(station.path(), {"--today", "2024-03-03"}).status, 0);
     expect_golden(station.path() / "web" / "plotMUF6.gif", "example-2024-03-03");
     expect_golden(station.path() / "web" / "plotMUF1.gif", "example-2024-02-27");
 }
 
 TEST(Golden, AYearEndStationOfTheFirstKind) {
-    TempFolder station;
-    configure(station);
+    station::StationFolder station{station::NoData{}};
     // 31 December 2024 is day 366; hour letters A (00) to X (23).
-    station.write("previsioni/122024.txt", "only one line: no forecast curve\n");
-    station.write("previsioni/012025.txt",
+    station.root.write("previsioni/122024.txt", "only one line: no forecast curve\n");
+    station.root.write("previsioni/012025.txt",
                   "January\n  7.0  6.5  6.0  6.0  6.5  9.0 14.0 18.0 21.0 23.0 24.0 24.5"
                   " 24.5 24.0 23.0 22.0 21.0 20.0 17.5 14.0 11.0  9.0  8.0  7.5\n");
     const struct {
@@ -92,20 +83,19 @@ TEST(Golden, AYearEndStationOfTheFirstKind) {
         {"24366X58.TXT", " 9.8"}, {"24366P10.TXT", "60.0"}, {"24366Q10.TXT", "bad"},  {"24366R05.TXT", " N/A"},
         {"25001A15.TXT", " 7.5"}, {"25001A30.TXT", " 8.0"},
     };
-    for (const auto& s : soundings) station.write("autoscalati/" + std::string(s.name), gibi(s.field));
-    ASSERT_EQ(run_plotmuf(station.path(), "--today 2025-01-01").status, 0);
-    expect_golden(station.path() / "web" / "plotMUF5.gif", "gibi-2024-12-31");
-    expect_golden(station.path() / "web" / "plotMUF6.gif", "gibi-2025-01-01");
+    for (const auto& s : soundings) station.root.write("autoscalati/" + std::string(s.name), gibi(s.field));
+    ASSERT_EQ(run_plotmuf(station.work(), {"--today", "2025-01-01"}).status, 0);
+    expect_golden(station.published(5), "gibi-2024-12-31");
+    expect_golden(station.published(6), "gibi-2025-01-01");
 }
 
 TEST(Golden, AFrameAloneWhenNothingIsThere) {
-    TempFolder station;
-    configure(station);
+    station::StationFolder station{station::NoData{}};
     // A note listed first makes the folder unrecognised; no forecast file.
-    station.write("autoscalati/000-readme.txt", "Soundings of the Tucuman station\n");
-    station.write("autoscalati/TUJ2O_20240631200.TXT", "Tucuman\nx\ny\nMUF(3000)F2 =  12.0 MHz\n");
-    ASSERT_EQ(run_plotmuf(station.path(), "--today 2024-03-03").status, 0);
-    expect_golden(station.path() / "web" / "plotMUF6.gif", "frame-only");
+    station.root.write("autoscalati/000-readme.txt", "Soundings of the Tucuman station\n");
+    station.root.write("autoscalati/TUJ2O_20240631200.TXT", "Tucuman\nx\ny\nMUF(3000)F2 =  12.0 MHz\n");
+    ASSERT_EQ(run_plotmuf(station.work(), {"--today", "2024-03-03"}).status, 0);
+    expect_golden(station.published(6), "frame-only");
 }
 
 }  // namespace

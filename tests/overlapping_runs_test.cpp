@@ -12,13 +12,13 @@
 #include <thread>
 #include <vector>
 
-#include "support/child_process.h"
+#include "support/plotmuf_process.h"
 #include "support/gif_decode.h"
 #include "support/station_folder.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
-using station::Folder;
+using station::StationFolder;
 
 namespace {
 
@@ -27,8 +27,8 @@ std::vector<std::string> args() { return {"--today", station::today}; }
 TEST(OverlappingRuns, EightRunsTogetherAllEndAndEveryChartIsWholeAtAnyMoment) {
     std::vector<std::string> wanted;
     {
-        Folder plain;
-        ASSERT_EQ(wait_plotmuf(start_plotmuf(plain.work(), args()), std::chrono::seconds(60)).status, 0);
+        StationFolder plain;
+        ASSERT_EQ(run_plotmuf(plain.work(), args()).status, 0);
         wanted = plain.output_bytes();
     }
     for (const std::string& chart : wanted) {
@@ -37,10 +37,10 @@ TEST(OverlappingRuns, EightRunsTogetherAllEndAndEveryChartIsWholeAtAnyMoment) {
     }
 
     // The charts of an earlier run, without forecast files, are in place.
-    Folder folder;
+    StationFolder folder;
     const fs::path previsioni = folder.root.path() / "previsioni";
     for (const char* month : {"022024", "032024"}) fs::rename(previsioni / (month + std::string(".txt")), previsioni / month);
-    ASSERT_EQ(wait_plotmuf(start_plotmuf(folder.work(), args()), std::chrono::seconds(60)).status, 0);
+    ASSERT_EQ(run_plotmuf(folder.work(), args()).status, 0);
     for (const char* month : {"022024", "032024"}) fs::rename(previsioni / month, previsioni / (month + std::string(".txt")));
     const std::vector<std::string> before = folder.output_bytes();
 
@@ -86,8 +86,8 @@ TEST(OverlappingRuns, RunsOnEitherSideOfMidnightArchiveEachDayWithItsOwnChart) {
     std::map<std::string, std::string> archived;  // by file name, from runs alone
     std::vector<std::string> published[2];
     for (int d = 0; d < 2; ++d) {
-        Folder plain;
-        ASSERT_EQ(wait_plotmuf(start_plotmuf(plain.work(), {"--today", dates[d]}), std::chrono::seconds(60)).status, 0);
+        StationFolder plain;
+        ASSERT_EQ(run_plotmuf(plain.work(), {"--today", dates[d]}).status, 0);
         for (const auto& entry : fs::directory_iterator(plain.archived(1).parent_path()))
             archived[entry.path().filename().string()] = read_text(entry.path());
         for (int n = 1; n <= 6; ++n) published[d].push_back(read_text(plain.published(n)));
@@ -96,7 +96,7 @@ TEST(OverlappingRuns, RunsOnEitherSideOfMidnightArchiveEachDayWithItsOwnChart) {
 
     // A run takes another's bitmap only when that one lands between its own
     // write and read: rounds enough that this happens in most test runs.
-    Folder folder;
+    StationFolder folder;
     for (int round = 0; round < 20; ++round) {
         SCOPED_TRACE(round);
         std::vector<pid_t> runs;

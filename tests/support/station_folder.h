@@ -1,15 +1,16 @@
 #pragma once
-// Test support (header only): a station folder with a few days of data, for
-// the end-to-end tests that run the binary on it. The configuration lies in
-// the working folder "stazione"; forecast files, scratch bitmaps and the
-// archive in "previsioni"; the soundings of a Tucuman station in
-// "autoscalati"; the published figures in "web".
+// Test support (header only): a station folder for the end-to-end tests that
+// run the binary on it. The configuration lies in the working folder
+// "stazione"; forecast files, scratch bitmaps and the archive in
+// "previsioni"; the soundings in "autoscalati"; the published figures in
+// "web". The configuration names the three folders by their full paths.
 //
-// The data are given as lines, and a Layout says how they are written: which
-// line end, whether the last line has one, what the free-text lines hold
-// (the configuration's lines 1, 3 and 5, the forecast's line 1, the
-// soundings' lines 1 to 3) and how many more lines follow the last one read.
-// Every layout holds the same data, so every layout must give the same charts.
+// Unless asked for none, the folder holds a few days of data of a Tucuman
+// station, given as lines; a Layout says how they are written: which line
+// end, whether the last line has one, what the free-text lines hold (the
+// configuration's lines 1, 3 and 5, the forecast's line 1, the soundings'
+// lines 1 to 3) and how many more lines follow the last one read. Every
+// layout holds the same data, so every layout must give the same charts.
 
 #include <algorithm>
 #include <cstdint>
@@ -23,10 +24,11 @@ namespace station {
 
 namespace fs = std::filesystem;
 
-// The run's date: the six days are 25 to 29 February 2024 (forecast
+// The data's date: the six days are 25 to 29 February 2024 (forecast
 // 022024.txt, days 056 to 060) and 1 March 2024 (032024.txt, day 061).
 inline const char* const today = "2024-03-01";
 inline const char* const days[6] = {"2024056", "2024057", "2024058", "2024059", "2024060", "2024061"};
+inline const char* const archive = "previsioni/previous_RAV3000I2_plots";
 
 struct Layout {
     std::string line_end = "\r\n";
@@ -73,21 +75,36 @@ inline std::string text(const std::vector<std::string>& lines, const Layout& lay
     return out;
 }
 
-struct Folder {
-    explicit Folder(const Layout& layout = {}) {
+// A first line of a sounding of the Tucuman station, and the whole sounding.
+inline std::string sounding(const std::string& field, const std::string& first_line = "Tucuman") {
+    return first_line + "\r\nline 2\r\nline 3\r\nFoF2 MUF3000 = " + field + " MHz\r\n";
+}
+
+struct NoData {};
+
+class StationFolder {
+public:
+    explicit StationFolder(const Layout& layout = {}) : StationFolder(NoData{}) { write_data(layout); }
+    explicit StationFolder(NoData) {
         root.make_folder("stazione");
-        root.make_folder("previsioni/previous_RAV3000I2_plots");
+        root.make_folder(archive);
         root.make_folder("autoscalati");
         root.make_folder("web");
-        write_data(layout);
+        configure({});
     }
 
-    // (Re)writes every data file in `layout`.
-    void write_data(const Layout& layout) const {
+    // (Re)writes the configuration in `layout`.
+    void configure(const Layout& layout) const {
         const std::string& f = layout.free_text;
         root.write("stazione/Quorel_RAV3000I2.ini",
                    text({f, root.slash() + "previsioni\\", f, root.slash() + "autoscalati\\", f, root.slash() + "web\\"},
                         layout));
+    }
+
+    // (Re)writes the configuration and every data file in `layout`.
+    void write_data(const Layout& layout) const {
+        configure(layout);
+        const std::string& f = layout.free_text;
         root.write("previsioni/022024.txt", text({f, forecast_line(45, 18)}, layout));
         root.write("previsioni/032024.txt", text({f, forecast_line(60, 21)}, layout));
         // Listed first: it names the station by its first four characters.
@@ -99,12 +116,12 @@ struct Folder {
 
     fs::path work() const { return root.path() / "stazione"; }
     fs::path published(int n) const { return root.path() / "web" / ("plotMUF" + std::to_string(n) + ".gif"); }
-    fs::path archived(int n) const {
-        return root.path() / "previsioni" / "previous_RAV3000I2_plots" / (std::string(days[n - 1]) + ".gif");
-    }
+    fs::path archived(const std::string& day) const { return root.path() / archive / (day + ".gif"); }
+    fs::path archived(int n) const { return archived(days[n - 1]); }
     fs::path bitmap(int n) const { return root.path() / "previsioni" / ("grafico" + std::to_string(n) + ".bmp"); }
 
-    // The twelve output files: published 1 to 6, then archived 1 to 6.
+    // The twelve output files of a run on `today`: published 1 to 6, then
+    // archived 1 to 6.
     std::vector<fs::path> outputs() const {
         std::vector<fs::path> files;
         for (int n = 1; n <= 6; ++n) files.push_back(published(n));
@@ -122,20 +139,29 @@ struct Folder {
     TempFolder root;
 };
 
+// Every file below `folder`, by path relative to it, sorted.
+inline std::vector<std::string> files_in(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!entry.is_directory()) names.push_back(fs::relative(entry.path(), folder).generic_string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // Every file below `folder` whose name is neither an input nor an output
 // of the run: temporary files, partial files, scratch bitmaps.
 inline std::vector<std::string> leftovers(const fs::path& folder) {
     std::vector<std::string> found;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_directory()) continue;
-        const std::string name = entry.path().filename().string();
-        const std::string ext = entry.path().extension().string();
+    for (const std::string& file : files_in(folder)) {
+        const fs::path path(file);
+        const std::string name = path.filename().string();
+        const std::string ext = path.extension().string();
         const bool output = name.starts_with("plotMUF") ? ext == ".gif" && name.size() == 12
                                                          : ext == ".gif" && name.size() == 11;
         const bool input = ext == ".txt" || ext == ".TXT" || ext == ".ini";
-        if (!output && !input) found.push_back(fs::relative(entry.path(), folder).string());
+        if (!output && !input) found.push_back(file);
     }
-    std::sort(found.begin(), found.end());
     return found;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// Test support (POSIX only, header only): the plotmuf binary started without
-// a shell, so that a test can run several at once, stop one that does not end
-// in time, and read the peak memory that each one used.
+// Test support (POSIX only, header only): the plotmuf binary started as a
+// scheduler starts it, without a shell, in a working folder of the test's
+// own. A test can run several at once, stop one that does not end in time,
+// and read what each printed and the peak memory it used.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -16,14 +17,21 @@
 #include <thread>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 struct ChildOptions {
     std::filesystem::path program = PLOTMUF_BINARY;
-    std::filesystem::path log = "/dev/null";  // receives standard output and standard error
+    std::filesystem::path out = "/dev/null";  // receives standard output
+    std::filesystem::path err = "/dev/null";  // receives standard error
     // Run as this user and group instead (the caller must be root); -1 keeps
     // the caller's own.
     uid_t user = static_cast<uid_t>(-1);
     gid_t group = static_cast<gid_t>(-1);
 };
+
+// Far more than a run here needs, even under a sanitizer on a busy machine:
+// a run still going then is hung.
+constexpr std::chrono::seconds run_limit{60};
 
 // Starts the binary in `working_folder` with `arguments`; returns its pid,
 // or -1 when it could not be started. A child that cannot change folder,
@@ -35,14 +43,17 @@ inline pid_t start_plotmuf(const std::filesystem::path& working_folder, const st
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    const std::string folder = working_folder.string(), log = options.log.string();
+    const std::string folder = working_folder.string(), out = options.out.string(), err = options.err.string();
 
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
     // The child: only async-signal-safe calls from here on.
     const int in = ::open("/dev/null", O_RDONLY);
-    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    if (in == -1 || out == -1 || ::dup2(in, 0) == -1 || ::dup2(out, 1) == -1 || ::dup2(out, 2) == -1) ::_exit(127);
+    const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (in == -1 || out_fd == -1 || err_fd == -1 || ::dup2(in, 0) == -1 || ::dup2(out_fd, 1) == -1 ||
+        ::dup2(err_fd, 2) == -1)
+        ::_exit(127);
     if (options.group != static_cast<gid_t>(-1) && ::setgid(options.group) != 0) ::_exit(127);
     if (options.user != static_cast<uid_t>(-1) && ::setuid(options.user) != 0) ::_exit(127);
     if (::chdir(folder.c_str()) != 0) ::_exit(127);
@@ -57,7 +68,7 @@ struct ChildEnd {
 };
 
 // Waits for the child `pid`; one still running after `limit` is killed.
-inline ChildEnd wait_plotmuf(pid_t pid, std::chrono::milliseconds limit) {
+inline ChildEnd wait_plotmuf(pid_t pid, std::chrono::milliseconds limit = run_limit) {
     ChildEnd end;
     if (pid <= 0) return end;
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -76,6 +87,24 @@ inline ChildEnd wait_plotmuf(pid_t pid, std::chrono::milliseconds limit) {
         end.peak_kb = usage.ru_maxrss;
     }
     return end;
+}
+
+struct RunResult : ChildEnd {
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+// Runs the binary to its end and keeps what it printed.
+inline RunResult run_plotmuf(const std::filesystem::path& working_folder, const std::vector<std::string>& arguments,
+                             ChildOptions options = {}, std::chrono::milliseconds limit = run_limit) {
+    const TempFolder capture;
+    options.out = capture.path() / "out";
+    options.err = capture.path() / "err";
+    RunResult result;
+    static_cast<ChildEnd&>(result) = wait_plotmuf(start_plotmuf(working_folder, arguments, options), limit);
+    result.out = read_text(options.out);
+    result.err = read_text(options.err);
+    return result;
 }
 
 // Builds made with AddressSanitizer reserve shadow memory and keep freed

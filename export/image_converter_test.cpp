@@ -1,4 +1,4 @@
-#include "export/convertitore.h"
+#include "export/image_converter.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Convertitore : public ::testing::Test {
+class Converter : public ::testing::Test {
 protected:
     std::string path(const std::string& name) const { return (folder_.path() / name).string(); }
 
@@ -32,22 +32,22 @@ protected:
 
 // A small chart-like picture in the chart's colours.
 Image chart(int variant) {
-    Image image{40, 30, std::vector<Rgb>(40 * 30, colori::nero)};
+    Image image{40, 30, std::vector<Rgb>(40 * 30, colours::black)};
     for (int x = 0; x < 40; ++x)
-        image.pixels[static_cast<std::size_t>(5 + (x * variant) % 20) * 40 + x] = colori::giallo;
-    for (int x = 0; x < 40; x += 2) image.pixels[25 * 40 + x] = colori::grigio;
-    image.pixels[0] = colori::giallo_chiaro;
-    image.pixels[41] = colori::rosso;
-    image.pixels[82] = colori::verde;
-    image.pixels[123] = colori::bianco;
+        image.pixels[static_cast<std::size_t>(5 + (x * variant) % 20) * 40 + x] = colours::yellow;
+    for (int x = 0; x < 40; x += 2) image.pixels[25 * 40 + x] = colours::grey;
+    image.pixels[0] = colours::pale_yellow;
+    image.pixels[41] = colours::red;
+    image.pixels[82] = colours::green;
+    image.pixels[123] = colours::white;
     return image;
 }
 
-TEST_F(Convertitore, LoadsSavesTwiceAndReleases) {
+TEST_F(Converter, LoadsSavesTwiceAndReleases) {
     write("figura.bmp", encode_bmp(chart(1)));
-    ConvertitoreImmagini wpdlx1;
+    ImageConverter wpdlx1;
     ASSERT_TRUE(wpdlx1.carica_immagine(path("figura.bmp")));
-    EXPECT_TRUE(wpdlx1.tiene_immagine());
+    EXPECT_NE(wpdlx1.picture(), nullptr);
 
     fs::create_directories(folder_.path() / "previous_RAV3000I2_plots");
     const std::string published = path("muf.gif");
@@ -63,16 +63,16 @@ TEST_F(Convertitore, LoadsSavesTwiceAndReleases) {
         EXPECT_TRUE(back.pixels == chart(1).pixels) << gif;
     }
 
-    EXPECT_TRUE(wpdlx1.rilascia_immagine());
-    EXPECT_FALSE(wpdlx1.tiene_immagine());
+    wpdlx1.rilascia_immagine();
+    EXPECT_EQ(wpdlx1.picture(), nullptr);
     EXPECT_FALSE(wpdlx1.salva_gif(path("after_release.gif"), false));
     EXPECT_FALSE(fs::exists(folder_.path() / "after_release.gif"));
 }
 
-TEST_F(Convertitore, ALaterLoadReplacesThePictureAndTheFile) {
+TEST_F(Converter, ALaterLoadReplacesThePictureAndTheFile) {
     write("a.bmp", encode_bmp(chart(1)));
     write("b.bmp", encode_bmp(chart(3)));
-    ConvertitoreImmagini wpdlx1;
+    ImageConverter wpdlx1;
     ASSERT_TRUE(wpdlx1.carica_immagine(path("a.bmp")));
     ASSERT_TRUE(wpdlx1.salva_gif(path("muf.gif"), false));
     ASSERT_TRUE(wpdlx1.carica_immagine(path("b.bmp")));
@@ -83,8 +83,8 @@ TEST_F(Convertitore, ALaterLoadReplacesThePictureAndTheFile) {
     EXPECT_EQ(files().size(), 3u);  // a.bmp, b.bmp, muf.gif: no temporary left
 }
 
-TEST_F(Convertitore, SavingWithoutAPictureOrInterlacedFailsAndWritesNothing) {
-    ConvertitoreImmagini wpdlx1;
+TEST_F(Converter, SavingWithoutAPictureOrInterlacedFailsAndWritesNothing) {
+    ImageConverter wpdlx1;
     EXPECT_FALSE(wpdlx1.salva_gif(path("none.gif"), false));
     write("figura.bmp", encode_bmp(chart(1)));
     ASSERT_TRUE(wpdlx1.carica_immagine(path("figura.bmp")));
@@ -94,18 +94,18 @@ TEST_F(Convertitore, SavingWithoutAPictureOrInterlacedFailsAndWritesNothing) {
     EXPECT_EQ(files(), std::vector<fs::path>{"figura.bmp"});
 }
 
-TEST_F(Convertitore, AFailedWriteIsReportedAndLeavesNoFile) {
+TEST_F(Converter, AFailedWriteIsReportedAndLeavesNoFile) {
     write("figura.bmp", encode_bmp(chart(1)));
-    ConvertitoreImmagini wpdlx1;
+    ImageConverter wpdlx1;
     ASSERT_TRUE(wpdlx1.carica_immagine(path("figura.bmp")));
     const Status s = wpdlx1.salva_gif(path("missing_folder/muf.gif"), false);
     EXPECT_FALSE(s);
     EXPECT_FALSE(s.message().empty());
     EXPECT_EQ(files(), std::vector<fs::path>{"figura.bmp"});
-    EXPECT_TRUE(wpdlx1.tiene_immagine());  // the picture is still there for another try
+    EXPECT_NE(wpdlx1.picture(), nullptr);  // the picture is still there for another try
 }
 
-TEST_F(Convertitore, AFailedLoadLeavesNoPictureHeld) {
+TEST_F(Converter, AFailedLoadLeavesNoPictureHeld) {
     std::vector<std::uint8_t> bmp = encode_bmp(chart(1));
     write("good.bmp", bmp);
     bmp.resize(bmp.size() - 7);
@@ -113,12 +113,12 @@ TEST_F(Convertitore, AFailedLoadLeavesNoPictureHeld) {
     write("empty.bmp", {});
 
     for (const char* bad : {"truncated.bmp", "empty.bmp", "missing.bmp"}) {
-        ConvertitoreImmagini wpdlx1;
+        ImageConverter wpdlx1;
         ASSERT_TRUE(wpdlx1.carica_immagine(path("good.bmp")));
         const Status s = wpdlx1.carica_immagine(path(bad));
         EXPECT_FALSE(s) << bad;
         EXPECT_FALSE(s.message().empty()) << bad;
-        EXPECT_FALSE(wpdlx1.tiene_immagine()) << bad;
+        EXPECT_EQ(wpdlx1.picture(), nullptr) << bad;
         EXPECT_FALSE(wpdlx1.salva_gif(path("stale.gif"), false)) << bad;
         EXPECT_FALSE(fs::exists(folder_.path() / "stale.gif")) << bad;
     }

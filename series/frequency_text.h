@@ -7,25 +7,25 @@
 #include <cstdint>
 #include <string_view>
 
-namespace serie {
+namespace series {
 
-// Characters `posizione` (1 for the first) to `posizione` + `quanti` - 1 of
-// `testo`: fewer when the text ends early, none when it ends before them.
-std::string_view caratteri(std::string_view testo, std::size_t posizione, std::size_t quanti);
+// Characters `position` (1 for the first) to `position` + `count` - 1 of
+// `text`: fewer when the text ends early, none when it ends before them.
+std::string_view characters(std::string_view text, std::size_t position, std::size_t count);
 
-// `testo` without its leading and trailing spaces.
-std::string_view senza_spazi(std::string_view testo);
+// `text` without its leading and trailing spaces.
+std::string_view trimmed(std::string_view text);
 
-// The number at the start of `testo`, leading blanks skipped: an optional
+// The number at the start of `text`, leading blanks skipped: an optional
 // sign, digits and an optional point with more digits. 0 when the text does
 // not begin with a number. Rounded to the nearest integer, halves to the even
 // neighbour; a number outside the 16-bit range gives 0, as a failed store
 // leaves the value it would have replaced.
-std::int16_t valore_numerico(std::string_view testo);
+std::int16_t leading_number(std::string_view text);
 
 // A frequency in tenths of MHz: the whole-MHz characters without their
 // spaces, followed by the tenths character as it stands, read as a number.
 // "12" and "3" give 123, " 9" and "5" give 95, "12" and " " give 12.
-std::int16_t valore_frequenza(std::string_view interi, std::string_view decimi);
+std::int16_t frequency_value(std::string_view whole_mhz, std::string_view tenths);
 
-}  // namespace serie
+}  // namespace series

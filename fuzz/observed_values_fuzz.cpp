@@ -7,6 +7,7 @@
 // station at 10:10, 10:22 and 10:25 on 14 February 2031, so that values,
 // ticks and the segments between them are all reached.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -34,21 +35,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         else rest = rest.substr(cut + 4);
     }
 
-    // The folder is the working folder, named "./": each of the day's 1440
-    // names that the reader tries is then looked up in one step.
+    // The folder is the working folder, named "./": each name that the
+    // reader opens is then looked up in one step.
     static const bool in_folder = [] {
         std::filesystem::current_path(folder.slash());
         return true;
     }();
     (void)in_folder;
 
+    // As a run does it: the folder listed, then the day drawn.
     Form1 form;
-    form.riempi_etichette_minuti();
+    form.fill_minute_labels();
     form.impostazioni_dimensioni_e_scala_del_form();
     form.cartella_autoscalati = "./";
     form.indice_giorno = 1;
     form.mese_anno[1] = "022031";
     form.giorno_anno[1] = "045";
+    const std::chrono::sys_days day = std::chrono::year{2031} / 2 / 14;
+    form.list_measurement_folder(day, day);
     form.grafico_valori_autoscalati(form.mese_anno[1]);
     return 0;
 }

@@ -1,4 +1,4 @@
-// The configuration reader on any file content: Form1::leggi_configurazione
+// The configuration reader on any file content: Form1::read_configuration
 // reads Quorel_RAV3000I2.ini line by line through platform::TextInput.
 
 #include <cstddef>
@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Form1 form;
     form.cartella_corrente = folder.slash();
-    form.leggi_configurazione();
+    form.read_configuration();
 
     // A folder line never holds a line end, and never more than the file.
-    for (const std::string* riga : {&form.cartella_previsioni, &form.cartella_autoscalati, &form.cartella_figure}) {
-        if (riga->size() > size || riga->find_first_of("\r\n") != std::string::npos) std::abort();
+    for (const std::string* line : {&form.cartella_previsioni, &form.cartella_autoscalati, &form.cartella_figure}) {
+        if (line->size() > size || line->find_first_of("\r\n") != std::string::npos) std::abort();
     }
     return 0;
 }

@@ -1,17 +1,17 @@
-#include "series/valore_frequenza.h"
+#include "series/frequency_text.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CasoFrequenza {
-    const char* interi;
-    const char* decimi;
-    int atteso;
+struct FrequencyCase {
+    const char* whole_mhz;
+    const char* tenths;
+    int expected;
 };
 
-TEST(ValoreFrequenza, WholeMhzTrimmedThenTheTenthsCharacterAsItStands) {
-    const CasoFrequenza casi[] = {
+TEST(FrequencyText, WholeMhzTrimmedThenTheTenthsCharacterAsItStands) {
+    const FrequencyCase cases[] = {
         {"12", "3", 123},   {" 9", "5", 95},   {"10", "0", 100},   {"00", "0", 0},
         {"9 ", "8", 98},    // a trailing blank of the whole MHz goes too
         {"12", " ", 12},    // a blank tenths ends the number: 12, not 120
@@ -26,36 +26,36 @@ TEST(ValoreFrequenza, WholeMhzTrimmedThenTheTenthsCharacterAsItStands) {
         {"1.", "6", 2},     {"1.", "4", 1},    {"-2", ".", -2},    {"-.", "5", 0},
         {".", "5", 0},      {"..", "5", 0},
     };
-    for (const CasoFrequenza& caso : casi) {
-        EXPECT_EQ(serie::valore_frequenza(caso.interi, caso.decimi), caso.atteso)
-            << '"' << caso.interi << "\" + \"" << caso.decimi << '"';
+    for (const FrequencyCase& c : cases) {
+        EXPECT_EQ(series::frequency_value(c.whole_mhz, c.tenths), c.expected)
+            << '"' << c.whole_mhz << "\" + \"" << c.tenths << '"';
     }
 }
 
-TEST(ValoreFrequenza, TheLeadingNumberOfAnyText) {
+TEST(FrequencyText, TheLeadingNumberOfAnyText) {
     const struct {
-        const char* testo;
-        int atteso;
-    } casi[] = {
+        const char* text;
+        int expected;
+    } cases[] = {
         {"07", 7},       {"59", 59},     {"00", 0},        {"  \t42abc", 42}, {"4 2", 4},
         {"2.50", 2},     {"2.51", 3},    {"-2.5", -2},     {"-3.5", -4},      {"0.49999", 0},
         {"32767", 32767}, {"-32768", -32768}, {"32768", 0}, {"99999999999999999999", 0},
         {"1E2", 1},      {"&H10", 0},    {"", 0},          {"-", 0},          {"+", 0},
     };
-    for (const auto& caso : casi) {
-        EXPECT_EQ(serie::valore_numerico(caso.testo), caso.atteso) << '"' << caso.testo << '"';
+    for (const auto& c : cases) {
+        EXPECT_EQ(series::leading_number(c.text), c.expected) << '"' << c.text << '"';
     }
 }
 
-TEST(ValoreFrequenza, CharactersOfALineNeverReachPastItsEnd) {
-    EXPECT_EQ(serie::caratteri("abcdef", 2, 3), "bcd");
-    EXPECT_EQ(serie::caratteri("abcdef", 5, 4), "ef");
-    EXPECT_EQ(serie::caratteri("abcdef", 6, 1), "f");
-    EXPECT_EQ(serie::caratteri("abcdef", 7, 1), "");
-    EXPECT_EQ(serie::caratteri("", 1, 2), "");
-    EXPECT_EQ(serie::senza_spazi("  N/A "), "N/A");
-    EXPECT_EQ(serie::senza_spazi("    "), "");
-    EXPECT_EQ(serie::senza_spazi("\tx"), "\tx");  // only spaces are trimmed
+TEST(FrequencyText, CharactersOfALineNeverReachPastItsEnd) {
+    EXPECT_EQ(series::characters("abcdef", 2, 3), "bcd");
+    EXPECT_EQ(series::characters("abcdef", 5, 4), "ef");
+    EXPECT_EQ(series::characters("abcdef", 6, 1), "f");
+    EXPECT_EQ(series::characters("abcdef", 7, 1), "");
+    EXPECT_EQ(series::characters("", 1, 2), "");
+    EXPECT_EQ(series::trimmed("  N/A "), "N/A");
+    EXPECT_EQ(series::trimmed("    "), "");
+    EXPECT_EQ(series::trimmed("\tx"), "\tx");  // only spaces are trimmed
 }
 
 }  // namespace

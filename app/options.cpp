@@ -1,9 +1,9 @@
-#include "app/opzioni.h"
+#include "app/options.h"
 
 #include <charconv>
 #include <string_view>
 
-const char* const testo_uso =
+const char* const usage_text =
     "usage: plotmuf [--today YYYY-MM-DD] [--verbose]\n"
     "       plotmuf --help | --version\n"
     "\n"
@@ -20,55 +20,55 @@ const char* const testo_uso =
 
 namespace {
 
-bool numero(std::string_view testo, int& valore) {
-    if (testo.empty()) return false;
-    for (char c : testo) {
+bool number(std::string_view text, int& value) {
+    if (text.empty()) return false;
+    for (char c : text) {
         if (c < '0' || c > '9') return false;
     }
-    return std::from_chars(testo.data(), testo.data() + testo.size(), valore).ec == std::errc();
+    return std::from_chars(text.data(), text.data() + text.size(), value).ec == std::errc();
 }
 
 // YYYY-MM-DD, a real calendar date with a four-digit year, and late enough
 // that five days before it still has one.
-bool leggi_data(std::string_view testo, std::chrono::year_month_day& data) {
-    int a = 0, m = 0, g = 0;
-    if (testo.size() != 10 || testo[4] != '-' || testo[7] != '-' || !numero(testo.substr(0, 4), a) ||
-        !numero(testo.substr(5, 2), m) || !numero(testo.substr(8, 2), g))
+bool read_date(std::string_view text, std::chrono::year_month_day& date) {
+    int y = 0, m = 0, d = 0;
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !number(text.substr(0, 4), y) ||
+        !number(text.substr(5, 2), m) || !number(text.substr(8, 2), d))
         return false;
-    data = std::chrono::year{a} / std::chrono::month{static_cast<unsigned>(m)} / std::chrono::day{static_cast<unsigned>(g)};
-    return data.ok() && data >= std::chrono::year{1000} / 1 / 6;
+    date = std::chrono::year{y} / std::chrono::month{static_cast<unsigned>(m)} / std::chrono::day{static_cast<unsigned>(d)};
+    return date.ok() && date >= std::chrono::year{1000} / 1 / 6;
 }
 
 }  // namespace
 
-bool analizza_opzioni(int argc, const char* const* argv, Opzioni& opzioni, std::string& errore) {
+bool parse_options(int argc, const char* const* argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--verbose") {
-            opzioni.verbose = true;
+            options.verbose = true;
         } else if (arg == "--help" || arg == "-h") {
-            opzioni.aiuto = true;
+            options.help = true;
         } else if (arg == "--version") {
-            opzioni.versione = true;
+            options.version = true;
         } else if (arg == "--today" || arg.starts_with("--today=")) {
-            std::string_view valore;
+            std::string_view value;
             if (arg == "--today") {
                 if (i + 1 >= argc) {
-                    errore = "--today needs a date, YYYY-MM-DD";
+                    error = "--today needs a date, YYYY-MM-DD";
                     return false;
                 }
-                valore = argv[++i];
+                value = argv[++i];
             } else {
-                valore = arg.substr(8);
+                value = arg.substr(8);
             }
-            std::chrono::year_month_day data{};
-            if (!leggi_data(valore, data)) {
-                errore = "--today: '" + std::string(valore) + "' is not a date YYYY-MM-DD from 1000-01-06 to 9999-12-31";
+            std::chrono::year_month_day date{};
+            if (!read_date(value, date)) {
+                error = "--today: '" + std::string(value) + "' is not a date YYYY-MM-DD from 1000-01-06 to 9999-12-31";
                 return false;
             }
-            opzioni.oggi = data;
+            options.today = date;
         } else {
-            errore = "unknown option '" + std::string(arg) + "'";
+            error = "unknown option '" + std::string(arg) + "'";
             return false;
         }
     }

@@ -1,0 +1,19 @@
+#pragma once
+// The command line. With no option the run is the plain scheduled one.
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+struct Options {
+    std::optional<std::chrono::year_month_day> today;  // --today YYYY-MM-DD
+    bool verbose = false;                              // --verbose
+    bool help = false;                                 // --help
+    bool version = false;                              // --version
+};
+
+// Reads argv[1..argc-1] into `options`. On a usage error returns false and
+// sets `error` to a one-line message.
+bool parse_options(int argc, const char* const* argv, Options& options, std::string& error);
+
+extern const char* const usage_text;

@@ -1,0 +1,67 @@
+#pragma once
+// The operating system's file calls, one small function each, for files.cpp
+// and folder_listing.cpp, which hold the logic that POSIX and Windows share.
+// Defined in system_files_posix.cpp and system_files_windows.cpp. Paths are
+// native (platform::native_path); a failure names the path as given.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace platform::system {
+
+using Handle = std::intptr_t;
+constexpr Handle no_handle = -1;
+
+// The system's own folder separator.
+extern const char separator;
+// What a folder listing shows for a character of a name that it cannot
+// give (Windows: "?" for a character its code page lacks); 0 for none.
+extern const char unlisted_character;
+
+Status current_folder(std::string& folder);
+int process_id();
+
+// Opens a regular file for reading. A folder, a pipe or a device fails
+// without waiting for anything.
+Status open_for_reading(const std::string& path, Handle& file);
+// Bytes read into `into`: 0 at the end of the file, -1 on a read error.
+std::ptrdiff_t read(Handle file, std::uint8_t* into, std::size_t size);
+
+// Creates the new file `path` for writing, to replace `target` later;
+// `exists` tells a failure because the name is taken, so that the caller can
+// try another.
+Status create_new(const std::string& path, const std::string& target, Handle& file, bool& exists);
+Status write(Handle file, std::span<const std::uint8_t> bytes, const std::string& path);
+// Starts writing the file's data to the disk and returns at once (where the
+// system can; otherwise does nothing): several files then reach the disk
+// together when each is flushed.
+void start_flush(Handle file);
+// Returns once the file's data is on the disk.
+Status flush(Handle file, const std::string& path);
+Status close(Handle file, const std::string& path);
+
+// Renames `from` over `to` in one step: a reader sees the old file or the
+// new one. On Windows the rename itself is written through to the disk.
+Status replace(const std::string& from, const std::string& to);
+// Returns once the names in `folder` (a renamed file) are on the disk.
+Status flush_folder(const std::string& folder);
+Status remove(const std::string& path);
+
+struct FolderEntry {
+    std::string_view name;
+    std::string_view short_name;  // Windows' 8.3 name, under which the file opens too; empty elsewhere
+    bool hidden = false;          // hidden or system: never taken as the folder's first ordinary file
+    enum Type { ordinary, other, unknown } type = unknown;  // unknown: is_regular_file tells
+};
+// Calls `visit` for every entry of `folder` (which ends with a separator)
+// but "." and "..". True when every entry was read.
+bool list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit);
+bool is_regular_file(const std::string& path);
+
+}  // namespace platform::system

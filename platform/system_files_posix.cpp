@@ -1,0 +1,142 @@
+// The file calls of POSIX systems.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "platform/system_files.h"
+
+namespace platform::system {
+namespace {
+
+Status failure(const std::string& what, const std::string& path) {
+    return Status::fail(what + " " + path + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+const char separator = '/';
+const char unlisted_character = 0;
+
+Status current_folder(std::string& folder) {
+    std::string buffer(256, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE || buffer.size() > (1u << 20)) return failure("cannot read", "the working folder");
+        buffer.resize(buffer.size() * 2);
+    }
+    folder = buffer.c_str();
+    return Status::ok();
+}
+
+int process_id() { return static_cast<int>(::getpid()); }
+
+Status open_for_reading(const std::string& path, Handle& file) {
+    // O_NONBLOCK keeps the open of a pipe from waiting for a writer; such a
+    // file is then refused by its type.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd == -1) return failure("cannot open", path);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Status::fail("cannot open " + path + ": not a regular file");
+    }
+    file = fd;
+    return Status::ok();
+}
+
+std::ptrdiff_t read(Handle file, std::uint8_t* into, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(static_cast<int>(file), into, size);
+        if (n >= 0 || errno != EINTR) return n < 0 ? -1 : n;
+    }
+}
+
+Status create_new(const std::string& path, const std::string& target, Handle& file, bool& exists) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    exists = fd == -1 && errno == EEXIST;
+    if (fd == -1) return failure("cannot create a file beside", target);
+    file = fd;
+    return Status::ok();
+}
+
+Status write(Handle file, std::span<const std::uint8_t> bytes, const std::string& path) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(static_cast<int>(file), bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return failure("cannot write", path);
+        if (n == 0) return Status::fail("cannot write " + path + ": nothing written");
+        bytes = bytes.subspan(static_cast<std::size_t>(n));
+    }
+    return Status::ok();
+}
+
+void start_flush(Handle file) {
+#ifdef __linux__
+    ::sync_file_range(static_cast<int>(file), 0, 0, SYNC_FILE_RANGE_WRITE);
+#else
+    (void)file;
+#endif
+}
+
+Status flush(Handle file, const std::string& path) {
+    if (::fdatasync(static_cast<int>(file)) != 0) return failure("cannot flush", path);
+    return Status::ok();
+}
+
+Status close(Handle file, const std::string& path) {
+    if (::close(static_cast<int>(file)) != 0) return failure("cannot write", path);
+    return Status::ok();
+}
+
+Status replace(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) return failure("cannot replace", to);
+    return Status::ok();
+}
+
+Status flush_folder(const std::string& folder) {
+    const std::string name = folder.empty() ? "." : folder;
+    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd == -1) return failure("cannot open", name);
+    const bool flushed = ::fsync(fd) == 0;
+    Status result = flushed ? Status::ok() : failure("cannot flush", name);
+    ::close(fd);
+    return result;
+}
+
+Status remove(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) return failure("cannot delete", path);
+    return Status::ok();
+}
+
+bool list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit) {
+    std::unique_ptr<DIR, int (*)(DIR*)> entries(::opendir(folder.c_str()), ::closedir);
+    if (!entries) return false;
+    for (;;) {
+        errno = 0;
+        const dirent* found = ::readdir(entries.get());
+        if (found == nullptr) return errno == 0;  // the end of the folder, or a read error
+        const std::string_view name = found->d_name;
+        if (name == "." || name == "..") continue;
+        FolderEntry entry;
+        entry.name = name;
+        entry.hidden = name.front() == '.';
+#ifdef _DIRENT_HAVE_D_TYPE
+        // A link is what it leads to: only a stat tells.
+        if (found->d_type == DT_REG) entry.type = FolderEntry::ordinary;
+        else if (found->d_type != DT_UNKNOWN && found->d_type != DT_LNK) entry.type = FolderEntry::other;
+#endif
+        visit(entry);
+    }
+}
+
+bool is_regular_file(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace platform::system

@@ -1,0 +1,34 @@
+// The measurement folder, listed once for the whole run.
+//
+// A run draws six days. Without this listing each day's recognition lists
+// the folder again to find its first file, and each day's series tries to
+// open all 1,440 names a day's soundings may have, whether the station wrote
+// 96 of them or none; a station keeps years of soundings in that one folder,
+// so that each listing costs more than all the rest of the run. With it the
+// folder is read once, the recognition of every day takes the first ordinary
+// file from it, and only the names it holds are opened.
+//
+// The trade: the run sees the folder as it was when the run began. A file
+// listed that vanishes fails its open, as a missing file does; a file that
+// appears during the run (a new sounding, or a file that would now come
+// first) is left to the next run, a few minutes later, as a sounding written
+// just after the run would be.
+
+#include <string>
+#include <vector>
+
+#include "app/day_keys.h"
+#include "app/form1.h"
+
+void Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::sys_days last) {
+    // The station is not known yet: the names of the days' soundings under
+    // every station's scheme are kept, and no other name. A day outside the
+    // range has no names kept: its files are tried by opening them.
+    std::vector<std::string> prefixes;
+    for (std::chrono::sys_days day = first; day <= last; day += std::chrono::days{1}) {
+        const DayKeys keys = day_keys(std::chrono::year_month_day{day});
+        for (std::int16_t tipo = 1; tipo <= 6; ++tipo)
+            prefixes.push_back(measurement_name_start(tipo, keys.mese_anno, keys.giorno_anno));
+    }
+    measurement_listing.emplace(cartella_autoscalati, std::move(prefixes));
+}

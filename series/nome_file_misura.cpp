@@ -1,0 +1,66 @@
+// How each station names its measurement files.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/form1.h"
+#include "series/frequency_text.h"
+
+namespace {
+
+struct Scheme {
+    std::string_view prefix;
+    std::string_view suffix;
+};
+
+// By kind, 1..6. Kind 1 writes the year with two digits and the hour as a
+// letter; the others write the year with four digits and the hour with two.
+// The fifth character of "TUJ2O_" is the letter O; the "0" of "RM041_",
+// "SP044_" and "ML10L_" is the digit zero.
+constexpr std::array<Scheme, 7> schemes{{
+    {"", ""},
+    {"", ".TXT"},
+    {"TUJ2O_", ".TXT"},
+    {"BBJ3R_", ".TXT"},
+    {"RM041_", "00.TXT"},
+    {"SP044_", "00.TXT"},
+    {"ML10L_", "00.TXT"},
+}};
+
+// The kind's prefix, the year of `file_previsioni` (the month, then the
+// four-digit year) and the day of the year, after `name`.
+void append_name_start(std::string& name, std::int16_t tipo_stazione, const std::string& file_previsioni,
+                       const std::string& giorno) {
+    name += schemes[tipo_stazione].prefix;
+    name += tipo_stazione == 1 ? series::characters(file_previsioni, 5, 2) : series::characters(file_previsioni, 3, 4);
+    name += giorno;
+}
+
+}  // namespace
+
+std::string Form1::measurement_name_start(std::int16_t tipo_stazione, const std::string& file_previsioni,
+                                          const std::string& giorno) {
+    if (tipo_stazione < 1 || tipo_stazione > 6) return {};
+    std::string start;
+    append_name_start(start, tipo_stazione, file_previsioni, giorno);
+    return start;
+}
+
+std::string Form1::nome_file_misura(std::int16_t tipo_stazione, const std::string& file_previsioni, int h,
+                                    int m) const {
+    // Outside the kinds and the arrays' ranges there is no name; opening
+    // the empty name fails like a missing file.
+    if (tipo_stazione < 1 || tipo_stazione > 6) return {};
+    if (indice_giorno < 1 || indice_giorno > 6) return {};
+    if (h < 0 || h > 23 || m < 1 || m > 60) return {};
+    std::string name;
+    name.reserve(cartella_autoscalati.size() + 32);
+    name += cartella_autoscalati;
+    append_name_start(name, tipo_stazione, file_previsioni, giorno_anno[indice_giorno]);
+    name += etichette_ore[h];
+    name += etichette_minuti[m];
+    name += schemes[tipo_stazione].suffix;
+    return name;
+}
