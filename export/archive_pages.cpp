@@ -1,5 +1,6 @@
 #include "export/archive_pages.h"
 
+#include <iterator>
 #include <set>
 
 #include "canvas/surface.h"
@@ -84,6 +85,11 @@ std::string head(std::string_view title) {
            html_escape(title) + "</title>\n<style>\n" + style + "</style>\n</head>\n<body>\n";
 }
 
+// `<tag>text</tag>`
+std::string element(std::string_view tag, std::string_view text) {
+    return "<" + std::string(tag) + ">" + html_escape(text) + "</" + std::string(tag) + ">";
+}
+
 // `content` is markup: the caller escapes its text.
 std::string link(std::string_view href, std::string_view content, std::string_view rel = {}) {
     std::string html = "<a href=\"" + html_escape(href) + "\"";
@@ -95,8 +101,10 @@ std::string link(std::string_view href, std::string_view content, std::string_vi
 // the index unless the page is the index.
 std::string pager(year_month month, const Archive& archive, bool index_link) {
     std::string html = "<nav class=\"pager\" aria-label=\"Months\">\n";
-    if (auto earlier = archive.months.lower_bound(month); earlier != archive.months.begin())
-        html += link(month_page_name(*std::prev(earlier)), "&larr; " + html_escape(month_name(*std::prev(earlier))), "prev") + "\n";
+    if (auto later = archive.months.lower_bound(month); later != archive.months.begin()) {
+        const year_month earlier = *std::prev(later);
+        html += link(month_page_name(earlier), "&larr; " + html_escape(month_name(earlier)), "prev") + "\n";
+    }
     if (index_link) html += link("index.html", html_escape("All months")) + "\n";
     if (auto later = archive.months.upper_bound(month); later != archive.months.end())
         html += link(month_page_name(*later), html_escape(month_name(*later)) + " &rarr;", "next") + "\n";
@@ -118,7 +126,7 @@ std::string day_cell(year_month_day day, const Archive& archive) {
 // day and after its last one.
 std::string calendar(year_month month, const Archive& archive) {
     std::string html = "<div class=\"calendar\">\n<div class=\"weekdays\" aria-hidden=\"true\">";
-    for (const char* name : weekday_names) html += "<div>" + html_escape(name) + "</div>";
+    for (const char* name : weekday_names) html += element("div", name);
     html += "</div>\n";
     const unsigned lead = weekday{sys_days{month / 1}}.iso_encoding() - 1;
     const unsigned last = static_cast<unsigned>((month / std::chrono::last).day());
@@ -133,6 +141,25 @@ std::string calendar(year_month month, const Archive& archive) {
         if (cell % 7 == 6) html += "</div>\n";
     }
     return html + "</div>\n";
+}
+
+// The months of the archive, newest first, under a heading for each year.
+std::string month_list(const Archive& archive) {
+    std::string html = element("h2", "All months") + "\n";
+    std::optional<year> open_year;
+    for (auto month = archive.months.rbegin(); month != archive.months.rend(); ++month) {
+        if (month->year() != open_year) {
+            if (open_year) html += "</ul>\n";
+            open_year = month->year();
+            html += element("h3", std::to_string(static_cast<int>(month->year()))) + "\n<ul class=\"months\">\n";
+        }
+        const auto count = std::distance(archive.days.lower_bound(*month / 1),
+                                         archive.days.upper_bound(*month / std::chrono::last));
+        const char* name = month_names[static_cast<unsigned>(month->month()) - 1];
+        html += "<li>" + link(month_page_name(*month), html_escape(name)) + " <span class=\"count\">" +
+                html_escape(std::to_string(count) + (count == 1 ? " chart" : " charts")) + "</span></li>\n";
+    }
+    return html + "</ul>\n";
 }
 
 const std::string page_end = "</body>\n</html>\n";
@@ -166,36 +193,20 @@ std::string month_page_name(year_month month) {
 
 std::string month_page(year_month month, std::span<const year_month_day> charts) {
     const Archive archive(charts);
-    return head("MUF(3000)F2 charts: " + month_name(month)) + "<h1>MUF(3000)F2 charts: " +
-           html_escape(month_name(month)) + "</h1>\n" + pager(month, archive, true) + calendar(month, archive) +
+    const std::string title = "MUF(3000)F2 charts: " + month_name(month);
+    return head(title) + element("h1", title) + "\n" + pager(month, archive, true) + calendar(month, archive) +
            page_end;
 }
 
 std::string index_page(std::span<const year_month_day> charts) {
     const Archive archive(charts);
-    std::string html = head("MUF(3000)F2 charts") + "<h1>MUF(3000)F2 charts</h1>\n";
-    if (archive.months.empty()) return html + "<p>The archive holds no charts yet.</p>\n" + page_end;
+    const std::string html = head("MUF(3000)F2 charts") + element("h1", "MUF(3000)F2 charts") + "\n";
+    if (archive.months.empty()) return html + element("p", "The archive holds no charts yet.") + "\n" + page_end;
 
     const year_month latest = *archive.months.rbegin();
-    html += "<h2>Latest month: " + link(month_page_name(latest), html_escape(month_name(latest))) + "</h2>\n" +
-            pager(latest, archive, false) + calendar(latest, archive);
-
-    html += "<h2>All months</h2>\n";
-    std::optional<year> open_year;
-    for (auto month = archive.months.rbegin(); month != archive.months.rend(); ++month) {
-        if (month->year() != open_year) {
-            if (open_year) html += "</ul>\n";
-            open_year = month->year();
-            html += "<h3>" + html_escape(std::to_string(static_cast<int>(month->year()))) + "</h3>\n<ul class=\"months\">\n";
-        }
-        const auto first = archive.days.lower_bound(*month / 1);
-        const auto end = archive.days.upper_bound(*month / std::chrono::last);
-        const auto count = std::distance(first, end);
-        html += "<li>" + link(month_page_name(*month), html_escape(month_names[static_cast<unsigned>(month->month()) - 1])) +
-                " <span class=\"count\">" + html_escape(std::to_string(count) + (count == 1 ? " chart" : " charts")) +
-                "</span></li>\n";
-    }
-    return html + "</ul>\n" + page_end;
+    return html + "<h2>" + html_escape("Latest month: ") +
+           link(month_page_name(latest), html_escape(month_name(latest))) + "</h2>\n" +
+           pager(latest, archive, false) + calendar(latest, archive) + month_list(archive) + page_end;
 }
 
 std::string html_escape(std::string_view text) {

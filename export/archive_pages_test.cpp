@@ -150,9 +150,12 @@ TEST(MonthPage, ShowsEachChartInTheCellOfItsDayOnly) {
     const auto charts = days_of({2024y / January / 31, 2024y / February / 1, 2024y / February / 15,
                                  2024y / February / 29, 2024y / March / 1});
     const std::map<std::string, std::string> expected = {
-        {"2024-02-01", R"(<img src="2024032.gif" width="286" height="221" loading="lazy" alt="MUF(3000)F2 chart of 1 February 2024">)"},
-        {"2024-02-15", R"(<img src="2024046.gif" width="286" height="221" loading="lazy" alt="MUF(3000)F2 chart of 15 February 2024">)"},
-        {"2024-02-29", R"(<img src="2024060.gif" width="286" height="221" loading="lazy" alt="MUF(3000)F2 chart of 29 February 2024">)"},
+        {"2024-02-01", R"(<img src="2024032.gif" width="286" height="221" loading="lazy" )"
+                       R"(alt="MUF(3000)F2 chart of 1 February 2024">)"},
+        {"2024-02-15", R"(<img src="2024046.gif" width="286" height="221" loading="lazy" )"
+                       R"(alt="MUF(3000)F2 chart of 15 February 2024">)"},
+        {"2024-02-29", R"(<img src="2024060.gif" width="286" height="221" loading="lazy" )"
+                       R"(alt="MUF(3000)F2 chart of 29 February 2024">)"},
     };
     const std::string page = month_page(2024y / February, charts);
     int days = 0;
@@ -210,7 +213,8 @@ TEST(MonthPage, LinksTheNearestMonthsWithChartsAndTheIndex) {
 }
 
 TEST(MonthPage, NamesTheLinkedMonths) {
-    const auto page = month_page(2024y / March, days_of({2023y / December / 24, 2024y / March / 3, 2025y / January / 2}));
+    const auto page =
+        month_page(2024y / March, days_of({2023y / December / 24, 2024y / March / 3, 2025y / January / 2}));
     EXPECT_NE(page.find(R"(<a href="2023-12.html" rel="prev">&larr; December 2023</a>)"), std::string::npos);
     EXPECT_NE(page.find(R"(<a href="2025-01.html" rel="next">January 2025 &rarr;</a>)"), std::string::npos);
     EXPECT_NE(page.find("<title>MUF(3000)F2 charts: March 2024</title>"), std::string::npos);
@@ -224,7 +228,8 @@ TEST(IndexPage, ShowsTheLatestMonthAndListsEveryMonthNewestFirstByYear) {
     // The latest month's calendar, as on its own page.
     const std::string march = month_page(2024y / March, charts);
     const auto calendar_of = [](const std::string& html) {
-        return html.substr(html.find("<div class=\"calendar\">"), html.find("</body>") - html.find("<div class=\"calendar\">"));
+        const auto start = html.find("<div class=\"calendar\">");
+        return html.substr(start, html.find("</body>") - start);
     };
     const std::string index_calendar = calendar_of(page.substr(0, page.find("<h2>All months</h2>")) + "</body>");
     EXPECT_EQ(index_calendar, calendar_of(march));
@@ -260,7 +265,8 @@ TEST(Pages, AreSelfContainedDeterministicHtml5) {
         const char* what;
         std::string page, again, from_sorted;
     } cases[] = {
-        {"month", month_page(2024y / March, charts), month_page(2024y / March, charts), month_page(2024y / March, sorted)},
+        {"month", month_page(2024y / March, charts), month_page(2024y / March, charts),
+         month_page(2024y / March, sorted)},
         {"index", index_page(charts), index_page(charts), index_page(sorted)},
         {"empty index", index_page({}), index_page({}), index_page({})},
     };
@@ -270,7 +276,8 @@ TEST(Pages, AreSelfContainedDeterministicHtml5) {
         EXPECT_EQ(page, c.again);
         EXPECT_EQ(page, c.from_sorted);
         EXPECT_TRUE(page.starts_with("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"));
-        EXPECT_NE(page.find("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"), std::string::npos);
+        EXPECT_NE(page.find(R"(<meta name="viewport" content="width=device-width, initial-scale=1">)"),
+                  std::string::npos);
         EXPECT_EQ(matches(page, "<title>[^<]+</title>", 0).size(), 1u);
         EXPECT_NE(page.find("color-scheme:light dark"), std::string::npos);
         EXPECT_NE(page.find("@media (prefers-color-scheme:dark)"), std::string::npos);
