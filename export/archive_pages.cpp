@@ -1,0 +1,226 @@
+#include "export/archive_pages.h"
+
+#include <iterator>
+#include <set>
+
+#include "canvas/surface.h"
+
+using namespace std::chrono;
+
+namespace {
+
+constexpr const char* month_names[] = {"January", "February", "March",     "April",   "May",      "June",
+                                       "July",    "August",   "September", "October", "November", "December"};
+// ISO order: the calendar's weeks start on Monday.
+constexpr const char* weekday_names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+
+// Wide enough for seven charts side by side (7 x 286 px, six gaps of 10 px,
+// the body's padding and a scroll bar); narrower screens get a wrapping flow
+// of the days with the padding cells and the weekday row hidden.
+constexpr const char* style =
+    ":root{color-scheme:light dark;--ink:#1f1f1f;--paper:#fff;--soft:#5e5e5e;--blank:#f0f0f0;--link:#0b57d0}\n"
+    "@media (prefers-color-scheme:dark){:root{--ink:#e3e3e3;--paper:#131314;--soft:#a0a0a0;--blank:#222326;"
+    "--link:#a8c7fa}}\n"
+    "body{margin:0;padding:10px;background:var(--paper);color:var(--ink);font:16px/1.4 system-ui,sans-serif}\n"
+    "a{color:var(--link)}\n"
+    "h1{font-size:1.5em;margin:0 0 8px}\n"
+    "h2{font-size:1.25em;margin:16px 0 8px}\n"
+    "h3{font-size:1.1em;margin:12px 0 4px}\n"
+    "nav.pager{display:flex;flex-wrap:wrap;gap:4px 20px;margin:0 0 10px}\n"
+    ".calendar{display:grid;grid-template-columns:repeat(auto-fill,min(100%,286px));gap:10px}\n"
+    ".week{display:contents}\n"
+    ".weekdays,.pad{display:none}\n"
+    ".day time{display:block;font-weight:bold}\n"
+    ".day.empty{background:var(--blank)}\n"
+    ".day.empty time{color:var(--soft);font-weight:normal;padding:0 4px}\n"
+    ".day img{display:block;max-width:100%;height:auto}\n"
+    "ul.months{list-style:none;margin:0;padding:0;display:flex;flex-wrap:wrap;gap:4px 20px}\n"
+    ".count{color:var(--soft)}\n"
+    "@media (min-width:2100px){.calendar{grid-template-columns:repeat(7,286px)}"
+    ".weekdays{display:contents;color:var(--soft)}.pad{display:block}.day{min-height:calc(1.4em + 221px)}}\n";
+
+// `value` in decimal, zero-padded to `width` digits.
+std::string digits(int value, int width) {
+    std::string text = std::to_string(value);
+    if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), '0');
+    return text;
+}
+
+std::string month_name(year_month month) {
+    return std::string(month_names[static_cast<unsigned>(month.month()) - 1]) + " " +
+           std::to_string(static_cast<int>(month.year()));
+}
+
+std::string iso_date(year_month_day day) {
+    return digits(static_cast<int>(day.year()), 4) + "-" + digits(static_cast<unsigned>(day.month()), 2) + "-" +
+           digits(static_cast<unsigned>(day.day()), 2);
+}
+
+// "3 March 2024"
+std::string long_date(year_month_day day) {
+    return std::to_string(static_cast<unsigned>(day.day())) + " " + month_name(day.year() / day.month());
+}
+
+// "Sun 3 March 2024"
+std::string caption(year_month_day day) {
+    return std::string(weekday_names[weekday{sys_days{day}}.iso_encoding() - 1]) + " " + long_date(day);
+}
+
+// The archive as the pages need it: its days, and its months.
+struct Archive {
+    std::set<year_month_day> days;
+    std::set<year_month> months;
+
+    explicit Archive(std::span<const year_month_day> charts) {
+        for (const year_month_day& day : charts) {
+            days.insert(day);
+            months.insert(day.year() / day.month());
+        }
+    }
+};
+
+std::string head(std::string_view title) {
+    return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+           html_escape(title) + "</title>\n<style>\n" + style + "</style>\n</head>\n<body>\n";
+}
+
+// `<tag>text</tag>`
+std::string element(std::string_view tag, std::string_view text) {
+    return "<" + std::string(tag) + ">" + html_escape(text) + "</" + std::string(tag) + ">";
+}
+
+// `content` is markup: the caller escapes its text.
+std::string link(std::string_view href, std::string_view content, std::string_view rel = {}) {
+    std::string html = "<a href=\"" + html_escape(href) + "\"";
+    if (!rel.empty()) html += " rel=\"" + html_escape(rel) + "\"";
+    return html + ">" + std::string(content) + "</a>";
+}
+
+// Links to the nearest earlier and later months that have charts, and to
+// the index unless the page is the index.
+std::string pager(year_month month, const Archive& archive, bool index_link) {
+    std::string html = "<nav class=\"pager\" aria-label=\"Months\">\n";
+    if (auto later = archive.months.lower_bound(month); later != archive.months.begin()) {
+        const year_month earlier = *std::prev(later);
+        html += link(month_page_name(earlier), "&larr; " + html_escape(month_name(earlier)), "prev") + "\n";
+    }
+    if (index_link) html += link("index.html", html_escape("All months")) + "\n";
+    if (auto later = archive.months.upper_bound(month); later != archive.months.end())
+        html += link(month_page_name(*later), html_escape(month_name(*later)) + " &rarr;", "next") + "\n";
+    return html + "</nav>\n";
+}
+
+std::string day_cell(year_month_day day, const Archive& archive) {
+    const bool has_chart = archive.days.contains(day);
+    std::string html = has_chart ? "<div class=\"day\">" : "<div class=\"day empty\">";
+    html += "<time datetime=\"" + html_escape(iso_date(day)) + "\">" + html_escape(caption(day)) + "</time>";
+    if (has_chart)
+        html += "<img src=\"" + html_escape(archive_chart_name(day)) + "\" width=\"" +
+                std::to_string(Surface::width) + "\" height=\"" + std::to_string(Surface::height) +
+                "\" loading=\"lazy\" alt=\"" + html_escape("MUF(3000)F2 chart of " + long_date(day)) + "\">";
+    return html + "</div>\n";
+}
+
+// The month's weeks, Monday to Sunday, with padding cells before its first
+// day and after its last one.
+std::string calendar(year_month month, const Archive& archive) {
+    std::string html = "<div class=\"calendar\">\n<div class=\"weekdays\" aria-hidden=\"true\">";
+    for (const char* name : weekday_names) html += element("div", name);
+    html += "</div>\n";
+    const unsigned lead = weekday{sys_days{month / 1}}.iso_encoding() - 1;
+    const unsigned last = static_cast<unsigned>((month / std::chrono::last).day());
+    const unsigned cells = (lead + last + 6) / 7 * 7;
+    for (unsigned cell = 0; cell < cells; ++cell) {
+        if (cell % 7 == 0) html += "<div class=\"week\">\n";
+        const unsigned number = cell + 1 - lead;
+        if (cell < lead || number > last)
+            html += "<div class=\"pad\"></div>\n";
+        else
+            html += day_cell(month / day{number}, archive);
+        if (cell % 7 == 6) html += "</div>\n";
+    }
+    return html + "</div>\n";
+}
+
+// The months of the archive, newest first, under a heading for each year.
+std::string month_list(const Archive& archive) {
+    std::string html = element("h2", "All months") + "\n";
+    std::optional<year> open_year;
+    for (auto month = archive.months.rbegin(); month != archive.months.rend(); ++month) {
+        if (month->year() != open_year) {
+            if (open_year) html += "</ul>\n";
+            open_year = month->year();
+            html += element("h3", std::to_string(static_cast<int>(month->year()))) + "\n<ul class=\"months\">\n";
+        }
+        const auto count = std::distance(archive.days.lower_bound(*month / 1),
+                                         archive.days.upper_bound(*month / std::chrono::last));
+        const char* name = month_names[static_cast<unsigned>(month->month()) - 1];
+        html += "<li>" + link(month_page_name(*month), html_escape(name)) + " <span class=\"count\">" +
+                html_escape(std::to_string(count) + (count == 1 ? " chart" : " charts")) + "</span></li>\n";
+    }
+    return html + "</ul>\n";
+}
+
+const std::string page_end = "</body>\n</html>\n";
+
+}  // namespace
+
+std::optional<year_month_day> archive_chart_day(std::string_view file_name) {
+    if (file_name.size() != 11 || file_name.substr(7) != ".gif") return std::nullopt;
+    int number[2] = {0, 0};  // the year, then the day of the year
+    for (std::size_t i = 0; i < 7; ++i) {
+        const char c = file_name[i];
+        if (c < '0' || c > '9') return std::nullopt;
+        int& part = number[i < 4 ? 0 : 1];
+        part = part * 10 + (c - '0');
+    }
+    const year y{number[0]};
+    const int day_of_year = number[1];
+    if (day_of_year < 1 || day_of_year > (y.is_leap() ? 366 : 365)) return std::nullopt;
+    return year_month_day{sys_days{y / January / 1} + days{day_of_year - 1}};
+}
+
+std::string archive_chart_name(year_month_day day) {
+    const int day_of_year = (sys_days{day} - sys_days{day.year() / January / 1}).count() + 1;
+    return digits(static_cast<int>(day.year()), 4) + digits(day_of_year, 3) + ".gif";
+}
+
+std::string month_page_name(year_month month) {
+    return digits(static_cast<int>(month.year()), 4) + "-" + digits(static_cast<unsigned>(month.month()), 2) +
+           ".html";
+}
+
+std::string month_page(year_month month, std::span<const year_month_day> charts) {
+    const Archive archive(charts);
+    const std::string title = "MUF(3000)F2 charts: " + month_name(month);
+    return head(title) + element("h1", title) + "\n" + pager(month, archive, true) + calendar(month, archive) +
+           page_end;
+}
+
+std::string index_page(std::span<const year_month_day> charts) {
+    const Archive archive(charts);
+    const std::string html = head("MUF(3000)F2 charts") + element("h1", "MUF(3000)F2 charts") + "\n";
+    if (archive.months.empty()) return html + element("p", "The archive holds no charts yet.") + "\n" + page_end;
+
+    const year_month latest = *archive.months.rbegin();
+    return html + "<h2>" + html_escape("Latest month: ") +
+           link(month_page_name(latest), html_escape(month_name(latest))) + "</h2>\n" +
+           pager(latest, archive, false) + calendar(latest, archive) + month_list(archive) + page_end;
+}
+
+std::string html_escape(std::string_view text) {
+    std::string html;
+    html.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&': html += "&amp;"; break;
+            case '<': html += "&lt;"; break;
+            case '>': html += "&gt;"; break;
+            case '"': html += "&quot;"; break;
+            case '\'': html += "&#39;"; break;
+            default: html += c;
+        }
+    }
+    return html;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The archive's browsing pages: one static page a month (yyyy-mm.html) that
+// shows that month's charts as a calendar, and index.html, which shows the
+// latest month and links every month of the archive. Pure text: the caller
+// lists the archive folder and writes the files.
+//
+// The pages are self-contained (inline CSS, no script, no external resource,
+// relative links only), so the folder can be served by any web server or
+// opened from disk. Same input, same bytes; LF line ends; ASCII only.
+
+#include <chrono>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+// The day an archive chart's file name stands for: exactly seven ASCII
+// digits (four of the year, three of the day of the year, 001 to 365, or 366
+// in a leap year) and ".gif" in lower case. Any other name: nullopt.
+std::optional<std::chrono::year_month_day> archive_chart_day(std::string_view file_name);
+
+// "2024063.gif" for 3 March 2024. `day` is a valid day of the years 0 to 9999.
+std::string archive_chart_name(std::chrono::year_month_day day);
+
+// "2024-03.html" for March 2024 (years 0 to 9999).
+std::string month_page_name(std::chrono::year_month month);
+
+// The page of `month`. `charts` holds every day of the archive that has a
+// chart (sorted and unique as a rule; any order and repeats give the same
+// page), so that the page can link the nearest earlier and later months
+// that have charts.
+std::string month_page(std::chrono::year_month month, std::span<const std::chrono::year_month_day> charts);
+
+// index.html: the latest month that has charts, as on its own page, and
+// links to every month that has charts, grouped by year, newest first. An
+// empty archive gives a page that says so.
+std::string index_page(std::span<const std::chrono::year_month_day> charts);
+
+// `text` with & < > " ' replaced by their character references, fit for
+// element content and quoted attribute values alike.
+std::string html_escape(std::string_view text);
