@@ -6,10 +6,13 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "app/run_output.h"
 #include "canvas/surface.h"
 #include "export/image_converter.h"
 #include "platform/folder_listing.h"
@@ -22,17 +25,29 @@ public:
         std::optional<std::chrono::year_month_day> today;
         // Where --verbose writes one line per failure met; none when null.
         std::ostream* diagnostics = nullptr;
+        // A terminal that shows the progress of an archive range; none when null.
+        std::ostream* progress = nullptr;
+        // (Re)write the archive's browsing pages after the charts.
+        bool archive_page = false;
     };
 
-    Form1() = default;
-    explicit Form1(Settings settings) : settings_(settings) {}
+    Form1() : Form1(Settings{}) {}
+    explicit Form1(Settings settings)
+        : settings_(settings), output_(std::make_shared<RunOutput>(settings.diagnostics, settings.progress)) {}
 
     // app/form_load.cpp: the whole run (configuration, day keys, scale, and
-    // the six charts), and the line that names a failure.
+    // the six charts); its first steps, which every run takes; the chart of
+    // day indice_giorno, drawn; and the line that names a failure.
     void Form_Load();
+    void start_run();
+    void draw_chart();
     void report(const std::string& message) const;
-    // Days whose export failed at some step during Form_Load.
-    int failed_exports = 0;
+    // Days whose export failed at some step, and pages not written.
+    int failures = 0;
+
+    // app/archive_range.cpp: the archived chart of every day from `from` to
+    // `to`, drawn as Form_Load draws it and written straight to the archive.
+    void archive_range(std::chrono::year_month_day from, std::chrono::year_month_day to);
 
     // app/day_keys.cpp
     void fill_minute_labels();
@@ -59,8 +74,14 @@ public:
     static std::string measurement_name_start(std::int16_t tipo_stazione, const std::string& file_previsioni,
                                               const std::string& giorno);
 
-    // export/salva_figura.cpp
+    // export/salva_figura.cpp: the export of day indice_giorno's chart, and
+    // the path of the archived chart of the day keyed `file_previsioni` and
+    // `giorno`.
     Status salva_figura(const std::string& file_previsioni);
+    std::string archived_chart(const std::string& file_previsioni, const std::string& giorno) const;
+    // export/write_archive_pages.cpp: the browsing pages of `months`, and
+    // the index, from the charts in the archive folder.
+    void write_archive_pages(std::vector<std::chrono::year_month> months);
 
     // Fields of the run. Strings start empty, integers at 0; arrays keep the
     // index ranges the run uses, so slot 0 of the 1-based ones is unused.
@@ -89,8 +110,9 @@ public:
 
     std::array<std::string, 25> etichette_ore;  // 0..23 written, 24 never
 
-    // The measurement folder as list_measurement_folder listed it.
-    std::optional<platform::FolderListing> measurement_listing;
+    // The measurement folder as list_measurement_folder listed it; shared,
+    // unchanged, by the forms that draw an archive range together.
+    std::shared_ptr<const platform::FolderListing> measurement_listing;
 
     // The window: its outer size in twips, the screen's twips per pixel,
     // its persistent bitmap and its image-conversion control.
@@ -103,6 +125,9 @@ public:
 
 private:
     std::chrono::year_month_day today() const;
+    struct Range;
+    void archive_days(Range& range);
 
     Settings settings_;
+    std::shared_ptr<RunOutput> output_;  // shared by the copies that draw a range together
 };

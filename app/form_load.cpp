@@ -8,14 +8,7 @@
 void Form1::Form_Load() {
     // Every statement below runs whatever happened to the ones before it;
     // a failure is only named on the diagnostic stream.
-    fill_minute_labels();
-
-    if (Status s = platform::current_folder(cartella_corrente); !s) report(s.message());
-    // A drive root such as C:\ already ends with its separator. Without a
-    // working folder the configuration is looked for by its bare name.
-    if (!cartella_corrente.empty() && !platform::is_separator(cartella_corrente.back())) cartella_corrente += '\\';
-
-    read_configuration();
+    start_run();
     compute_day_keys();
     impostazioni_dimensioni_e_scala_del_form();
     // data_corrente is today now, as the last day's key read it.
@@ -23,21 +16,42 @@ void Form1::Form_Load() {
 
     for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) {
         const std::string& key = mese_anno[indice_giorno];
-        disegno_dello_stage();
-        grafico_previsione(key);
-        grafico_valori_autoscalati(key);
-        superficie.CurrentX = 75;
-        superficie.CurrentY = 600;
-        superficie.Print("Date: " + data_giorno[indice_giorno]);
+        draw_chart();
         // The export stops at its first failing step; the next day is drawn all the same.
         if (Status s = salva_figura(key); !s) {
-            ++failed_exports;
+            ++failures;
             report("day " + data_giorno[indice_giorno] + ": " + s.message());
         }
         superficie.Cls();
     }
+
+    if (settings_.archive_page) {
+        std::vector<std::chrono::year_month> months;
+        for (int i = 1; i <= 6; ++i) {
+            const std::chrono::year_month_day day = std::chrono::sys_days{data_corrente} - std::chrono::days{6 - i};
+            months.push_back(day.year() / day.month());
+        }
+        write_archive_pages(std::move(months));
+    }
 }
 
-void Form1::report(const std::string& message) const {
-    if (settings_.diagnostics) *settings_.diagnostics << "plotmuf: " << message << '\n';
+void Form1::start_run() {
+    fill_minute_labels();
+    if (Status s = platform::current_folder(cartella_corrente); !s) report(s.message());
+    // A drive root such as C:\ already ends with its separator. Without a
+    // working folder the configuration is looked for by its bare name.
+    if (!cartella_corrente.empty() && !platform::is_separator(cartella_corrente.back())) cartella_corrente += '\\';
+    read_configuration();
 }
+
+void Form1::draw_chart() {
+    const std::string& key = mese_anno[indice_giorno];
+    disegno_dello_stage();
+    grafico_previsione(key);
+    grafico_valori_autoscalati(key);
+    superficie.CurrentX = 75;
+    superficie.CurrentY = 600;
+    superficie.Print("Date: " + data_giorno[indice_giorno]);
+}
+
+void Form1::report(const std::string& message) const { output_->report(message); }

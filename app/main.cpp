@@ -1,6 +1,7 @@
 // plotmuf: the six MUF(3000)F2 charts of the last six days, for a station's
 // web page and archive. Meant to be started by a scheduler.
 
+#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -25,7 +26,15 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    Form1 form1({.today = options.today, .diagnostics = options.verbose ? &std::cerr : nullptr});
-    form1.Form_Load();
-    return form1.failed_exports == 0 ? 0 : 1;
+    Form1 form1({.today = options.today,
+                 .diagnostics = options.verbose ? &std::cerr : nullptr,
+                 // Progress is for a person at a terminal, never for a log.
+                 .progress = platform::is_terminal(stderr) ? &std::cerr : nullptr,
+                 .archive_page = options.archive_page});
+    if (options.archive_from) {
+        form1.archive_range(*options.archive_from, *options.archive_to);
+    } else {
+        form1.Form_Load();
+    }
+    return form1.failures == 0 ? 0 : 1;
 }

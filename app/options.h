@@ -7,9 +7,12 @@
 
 struct Options {
     std::optional<std::chrono::year_month_day> today;  // --today YYYY-MM-DD
-    bool verbose = false;                              // --verbose
-    bool help = false;                                 // --help
-    bool version = false;                              // --version
+    // --archive FROM TO: redraw the archive charts of these days, both included.
+    std::optional<std::chrono::year_month_day> archive_from, archive_to;
+    bool archive_page = false;  // --archive-page
+    bool verbose = false;       // --verbose
+    bool help = false;          // --help
+    bool version = false;       // --version
 };
 
 // Reads argv[1..argc-1] into `options`. On a usage error returns false and

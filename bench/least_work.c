@@ -9,7 +9,8 @@
  *   - the run's writes, for each of the six days: a scratch bitmap of a
  *     chart's size written beside its name and renamed to it, read back and
  *     deleted, and two GIF files of a chart's size written beside their
- *     names and renamed over them.
+ *     names and renamed over them; day 1's archived GIF flushed to the disk
+ *     before its rename and its folder after it, as a run keeps it.
  *
  *   least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6
  *
@@ -73,7 +74,7 @@ static int write_charts(size_t gif_bytes) {
         snprintf(path, sizeof path, "web/floorMUF%d.gif", day);
         if (replace(path, gif_bytes, 0) != 0) return -1;
         snprintf(path, sizeof path, "previsioni/previous_RAV3000I2_plots/floor%d.gif", day);
-        if (replace(path, gif_bytes, 0) != 0) return -1;
+        if (replace(path, gif_bytes, day == 1) != 0) return -1;
         snprintf(path, sizeof path, "previsioni/floor%d.bmp", day);
         if (unlink(path) != 0) return -1;
     }

@@ -39,7 +39,7 @@ Status ImageConverter::salva_gif(const std::string& path, bool interlaced) {
             return Status::fail(failed + encoded.message());
         }
     }
-    return platform::write_file_atomic(path, gif_);
+    return durable ? platform::write_file_durable(path, gif_) : platform::write_file_atomic(path, gif_);
 }
 
 void ImageConverter::rilascia_immagine() {

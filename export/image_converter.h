@@ -26,6 +26,11 @@ public:
     // The held picture; null when none is held.
     const Image* picture() const { return picture_ ? &*picture_ : nullptr; }
 
+    // When set, salva_gif writes each file durably: whole on the disk before
+    // it replaces the old one, and the replacement on the disk before it
+    // returns (platform::write_file_durable).
+    bool durable = false;
+
 private:
     std::optional<Image> picture_;
     std::vector<std::uint8_t> gif_;  // the held picture as a GIF file, once encoded

@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "export/bmp.h"
 #include "platform/files.h"
+#include "series/frequency_text.h"
 
 Status Form1::salva_figura(const std::string& file_previsioni) {
     // The first step that fails ends the export of this day; the steps
@@ -16,8 +17,7 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     const std::string published = cartella_figure + "plotMUF" + n + ".gif";
     if (indice_giorno < 1 || indice_giorno > 6 || file_previsioni.size() < 6)
         return Status::fail("no key for day " + n);
-    const std::string archived = cartella_previsioni + "previous_RAV3000I2_plots\\" + file_previsioni.substr(2, 4) +
-                                 giorno_anno[indice_giorno] + ".gif";
+    const std::string archived = archived_chart(file_previsioni, giorno_anno[indice_giorno]);
 
     if (Status s = platform::write_file_atomic(bitmap, encode_bmp(superficie.image())); !s) return s;
     if (Status s = wpdlx1.carica_immagine(bitmap); !s) return s;
@@ -29,7 +29,19 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     if (!loaded || *loaded != superficie.image())
         return Status::fail(platform::native_path(bitmap) + " was replaced by another run before it was read");
     if (Status s = wpdlx1.salva_gif(published, false); !s) return s;
-    if (Status s = wpdlx1.salva_gif(archived, false); !s) return s;
+    // Day 1 is the last time a scheduled run writes this day's archived
+    // chart: it must outlast a power loss.
+    wpdlx1.durable = indice_giorno == 1;
+    const Status archived_saved = wpdlx1.salva_gif(archived, false);
+    wpdlx1.durable = false;
+    if (!archived_saved) return archived_saved;
     wpdlx1.rilascia_immagine();
     return platform::remove_file(bitmap);
+}
+
+std::string Form1::archived_chart(const std::string& file_previsioni, const std::string& giorno) const {
+    // The year of the day's key (the month, then the four-digit year) and
+    // the day of the year.
+    return cartella_previsioni + "previous_RAV3000I2_plots\\" + std::string(series::characters(file_previsioni, 3, 4)) +
+           giorno + ".gif";
 }

@@ -4,6 +4,8 @@
 
 #include "platform/windows_api.h"
 
+#include <io.h>
+
 #include <cstdio>
 
 namespace platform {
@@ -29,13 +31,24 @@ void attach_console() {
     if (!err) freopen_s(&reopened, "CONOUT$", "w", stderr);
 }
 
+bool is_terminal(std::FILE* stream) {
+    // A console handle answers GetConsoleMode; a file or a pipe does not.
+    DWORD mode = 0;
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+
 }  // namespace platform
 
 #else
 
+#include <unistd.h>
+
 namespace platform {
 
 void attach_console() {}
+
+bool is_terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 }  // namespace platform
 

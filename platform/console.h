@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+
 namespace platform {
 
 // Makes standard output and standard error reach the console plotmuf was
@@ -10,5 +12,9 @@ namespace platform {
 // is attached. Without a console nothing is shown, as before. Does nothing on
 // other systems. Call it first thing in main.
 void attach_console();
+
+// True when `stream` (stdout or stderr) leads to a terminal or a console
+// window that a person reads, rather than to a file, a pipe or nothing.
+bool is_terminal(std::FILE* stream);
 
 }  // namespace platform

@@ -150,6 +150,44 @@ TEST(WriteFileAtomic, AFailedReplaceLeavesTheTargetAndNoTemporaryFile) {
     EXPECT_FALSE(fs::exists(folder.path() / "missing"));
 }
 
+TEST(DurableWrites, EachFileReplacesItsOldOneOrFailsAloneLeavingNothingElse) {
+    TempFolder folder;
+    folder.make_folder("archive");
+    folder.write("archive/2024061.gif", "old");
+    folder.make_folder("archive/2024062.gif");  // a folder where a file should go
+    const std::string archive = folder_of(folder.path() / "archive");
+    const std::vector<std::uint8_t> a = {'a'}, b = {'b', 0, 'b'}, c = {'c'};
+
+    platform::DurableWrites writes;
+    EXPECT_TRUE(writes.add(archive + "2024061.gif", a));
+    EXPECT_TRUE(writes.add(archive + "2024062.gif", b));
+    EXPECT_FALSE(writes.add(folder_of(folder.path() / "missing") + "2024063.gif", c));  // nowhere to write
+    EXPECT_TRUE(writes.add(folder_of(folder.path()) + "2024064.gif", c));               // another folder
+    EXPECT_EQ(writes.size(), 3u);
+    const std::vector<Status> outcome = writes.finish();
+    ASSERT_EQ(outcome.size(), 3u);
+    EXPECT_TRUE(outcome[0]);
+    EXPECT_FALSE(outcome[1]);
+    EXPECT_NE(outcome[1].message().find("2024062.gif"), std::string::npos) << outcome[1].message();
+    EXPECT_TRUE(outcome[2]);
+    EXPECT_EQ(writes.size(), 0u);
+
+    EXPECT_EQ(read_text(folder.path() / "archive" / "2024061.gif"), "a");
+    EXPECT_EQ(read_text(folder.path() / "2024064.gif"), "c");
+    EXPECT_EQ(names_in(folder.path() / "archive"), (std::vector<std::string>{"2024061.gif", "2024062.gif"}));
+    EXPECT_EQ(names_in(folder.path()), (std::vector<std::string>{"2024064.gif", "archive"}));
+
+    // Files added and never finished are dropped, the old ones left as they were.
+    {
+        platform::DurableWrites dropped;
+        EXPECT_TRUE(dropped.add(archive + "2024061.gif", c));
+    }
+    EXPECT_EQ(read_text(folder.path() / "archive" / "2024061.gif"), "a");
+    EXPECT_EQ(names_in(folder.path() / "archive"), (std::vector<std::string>{"2024061.gif", "2024062.gif"}));
+    EXPECT_TRUE(platform::write_file_durable(archive + "2024061.gif", b));
+    EXPECT_EQ(read_text(folder.path() / "archive" / "2024061.gif"), std::string("b\0b", 3));
+}
+
 TEST(RemoveFile, DeletesAFileAndFailsWhenThereIsNone) {
     TempFolder folder;
     folder.write("grafico1.bmp", "BM");

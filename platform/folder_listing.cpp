@@ -78,30 +78,40 @@ bool same_folded(std::string_view name, std::string_view folded) {
 
 }  // namespace
 
+bool FolderListing::is_prefix(std::uint64_t hash, std::string_view start) const {
+    const auto [first, last] = std::equal_range(prefixes_.begin(), prefixes_.end(), Prefix{hash, {}},
+                                                [](const Prefix& a, const Prefix& b) { return a.hash < b.hash; });
+    return std::any_of(first, last, [&](const Prefix& p) { return same_folded(start, p.text); });
+}
+
 FolderListing::Match FolderListing::match(std::string_view name, std::uint64_t& hash) const {
     // One pass over the name, folding and hashing it: at each size that
     // prefixes have, the hash so far finds the prefixes the name may begin
-    // with; past the longest one, a name that begins with none is done with.
+    // with. A character that cannot be compared ends the pass.
+    auto cut_at = [&](std::size_t i) {
+        const std::string_view start = name.substr(0, i);
+        const bool possible = std::any_of(prefixes_.begin(), prefixes_.end(), [&](const Prefix& p) {
+            return same_folded(start, std::string_view(p.text).substr(0, start.size()));
+        });
+        return possible ? Match::uncertain : Match::none;
+    };
     hash = hash_start;
-    auto next_size = prefix_sizes_.begin();
-    bool prefixed = false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (!comparable(name[i])) {
-            // Could the name still begin with a prefix, or end as a kept one?
-            const std::string_view start = name.substr(0, i);
-            const bool possible = prefixed || std::any_of(prefixes_.begin(), prefixes_.end(), [&](const Prefix& p) {
-                return same_folded(start, std::string_view(p.text).substr(0, start.size()));
-            });
-            return possible ? Match::uncertain : Match::none;
+    std::size_t i = 0;
+    for (const std::size_t size : prefix_sizes_) {
+        for (; i < size; ++i) {
+            if (i == name.size()) return Match::none;
+            if (!comparable(name[i])) return cut_at(i);
+            hash = hash_step(hash, ascii_upper(name[i]));
         }
-        hash = hash_step(hash, ascii_upper(name[i]));
-        if (prefixed || next_size == prefix_sizes_.end() || i + 1 != *next_size) continue;
-        const auto [first, last] = std::equal_range(prefixes_.begin(), prefixes_.end(), Prefix{hash, {}},
-                                                    [](const Prefix& a, const Prefix& b) { return a.hash < b.hash; });
-        prefixed = std::any_of(first, last, [&](const Prefix& p) { return same_folded(name.substr(0, i + 1), p.text); });
-        if (!prefixed && ++next_size == prefix_sizes_.end()) return Match::none;
+        if (!is_prefix(hash, name.substr(0, size))) continue;
+        // The rest of a name that begins with a prefix.
+        for (; i < name.size(); ++i) {
+            if (!comparable(name[i])) return Match::uncertain;
+            hash = hash_step(hash, ascii_upper(name[i]));
+        }
+        return Match::prefixed;
     }
-    return prefixed ? Match::prefixed : Match::none;
+    return Match::none;
 }
 
 void FolderListing::note(std::string_view name) {
@@ -128,6 +138,17 @@ bool FolderListing::may_exist(std::string_view name) const {
     std::uint64_t hash = 0;
     if (match(name, hash) != Match::prefixed) return true;  // such names were not kept
     return std::binary_search(kept_.begin(), kept_.end(), hash);
+}
+
+bool list_ordinary_files(const std::string& folder, const std::function<void(std::string_view name)>& visit) {
+    if (folder.empty() || !is_separator(folder.back())) return false;
+    const std::string native = native_path(folder);
+    return system::list_folder(native, [&](const system::FolderEntry& entry) {
+        if (entry.hidden || entry.type == system::FolderEntry::other) return;
+        if (entry.type == system::FolderEntry::unknown && !system::is_regular_file(native + std::string(entry.name)))
+            return;
+        visit(entry.name);
+    });
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,8 @@ private:
     // How `name` begins; `hash` is that of the whole name folded when it
     // begins with a prefix.
     Match match(std::string_view name, std::uint64_t& hash) const;
+    // Some prefix is `start`, whose folded characters hash to `hash`.
+    bool is_prefix(std::uint64_t hash, std::string_view start) const;
     void note(std::string_view name);
 
     struct Prefix {
@@ -64,5 +67,10 @@ private:
     bool keeping_ = true;    // no name that may begin with a prefix has been left out
     bool complete_ = false;  // the whole folder was read and every such name kept
 };
+
+// Calls `visit` with the name of each ordinary file of `folder` (no folders,
+// no hidden or system files; `folder` ends with a separator). False when the
+// folder could not be read whole.
+bool list_ordinary_files(const std::string& folder, const std::function<void(std::string_view name)>& visit);
 
 }  // namespace platform

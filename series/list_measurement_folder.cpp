@@ -30,5 +30,5 @@ void Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::sy
         for (std::int16_t tipo = 1; tipo <= 6; ++tipo)
             prefixes.push_back(measurement_name_start(tipo, keys.mese_anno, keys.giorno_anno));
     }
-    measurement_listing.emplace(cartella_autoscalati, std::move(prefixes));
+    measurement_listing = std::make_shared<const platform::FolderListing>(cartella_autoscalati, std::move(prefixes));
 }

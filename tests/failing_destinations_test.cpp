@@ -10,13 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/mount.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -26,6 +20,7 @@
 #include "support/plotmuf_process.h"
 #include "support/station_folder.h"
 #include "support/temp_folder.h"
+#include "support/tmpfs.h"
 
 namespace fs = std::filesystem;
 using station::StationFolder;
@@ -33,51 +28,6 @@ using station::StationFolder;
 namespace {
 
 RunResult run(const StationFolder& folder) { return run_plotmuf(folder.work(), {"--today", station::today, "--verbose"}); }
-
-// A tmpfs of its own over a folder, for as long as the object lives.
-class Tmpfs {
-public:
-    Tmpfs(const fs::path& folder, const std::string& size) : folder_(folder) {
-        const std::string options = "size=" + size + ",mode=0755";
-        if (::mount("plotmuf-test", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0)
-            mounted_ = true;
-        else
-            error_ = std::strerror(errno);
-    }
-    ~Tmpfs() {
-        if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
-    }
-    Tmpfs(const Tmpfs&) = delete;
-    Tmpfs& operator=(const Tmpfs&) = delete;
-
-    bool mounted() const { return mounted_; }
-    const std::string& error() const { return error_; }
-
-    bool read_only(bool on) const {
-        return ::mount(nullptr, folder_.c_str(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV | (on ? MS_RDONLY : 0),
-                       nullptr) == 0;
-    }
-
-    // Fills the file system to its last byte with the file "filler.txt".
-    bool fill() const {
-        const int fd = ::open((folder_ / "filler.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd == -1) return false;
-        const std::vector<char> block(4096, 'f');
-        while (::write(fd, block.data(), block.size()) > 0) {
-        }
-        const bool full = errno == ENOSPC;
-        for (char byte = 'f'; ::write(fd, &byte, 1) == 1;) {
-        }
-        ::close(fd);
-        return full;
-    }
-    void empty() const { fs::remove(folder_ / "filler.txt"); }
-
-private:
-    fs::path folder_;
-    bool mounted_ = false;
-    std::string error_;
-};
 
 // The file of day n that a failing export names.
 enum class Failing { bitmap, published, archived };

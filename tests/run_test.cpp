@@ -185,7 +185,14 @@ INSTANTIATE_TEST_SUITE_P(Options, UsageError,
                                          Usage{{"--today", "24-03-03"}, "is not a date"},
                                          Usage{{"--today", "2024-3-3"}, "is not a date"},
                                          Usage{{"--today=2024-13-01"}, "is not a date"},
-                                         Usage{{"--verbose", "--today", "+024-03-03"}, "is not a date"}),
+                                         Usage{{"--verbose", "--today", "+024-03-03"}, "is not a date"},
+                                         Usage{{"--archive", "2024-03-01"}, "--archive needs two dates"},
+                                         Usage{{"--archive", "2024-03-02", "2024-03-01"}, "comes after TO"},
+                                         Usage{{"--archive", "2024-3-1", "2024-03-02"}, "'2024-3-1' is not a date"},
+                                         Usage{{"--archive", "2024-03-01", "12024-03-02"}, "is not a date"},
+                                         Usage{{"--archive", "0999-12-31", "2024-03-02"}, "is not a date"},
+                                         Usage{{"--archive", "2024-02-01", "2024-02-02", "--today", "2024-03-01"},
+                                               "cannot go together"}),
                          [](const testing::TestParamInfo<Usage>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(Options, HelpAndVersionWriteNothingButTheirText) {

@@ -106,8 +106,12 @@ class Browser:
                      "--user-data-dir=" + os.path.join(self.profile, "profile"), "--remote-debugging-pipe",
                      "about:blank"]
         try:
+            # Its temporary files (a singleton socket) go into the profile's
+            # folder too, which close() removes: a killed browser leaves
+            # nothing behind.
             self.process = subprocess.Popen(arguments, stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log,
-                                            pass_fds=(3, 4), preexec_fn=as_fds_3_and_4, start_new_session=True)
+                                            pass_fds=(3, 4), preexec_fn=as_fds_3_and_4, start_new_session=True,
+                                            env=dict(os.environ, TMPDIR=self.profile))
         except OSError as error:
             self.close()
             raise CheckError(f"cannot start {CHROMIUM}: {error} (Debian package chromium)")

@@ -5,7 +5,10 @@
 // and read what each printed and the peak memory it used.
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <termios.h>
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -33,9 +36,10 @@ struct ChildOptions {
 // a run still going then is hung.
 constexpr std::chrono::seconds run_limit{60};
 
-// Starts the binary in `working_folder` with `arguments`; returns its pid,
-// or -1 when it could not be started. A child that cannot change folder,
-// user or program exits with status 127.
+// Starts the program (plotmuf, unless `options` name another) in
+// `working_folder` with `arguments`; returns its pid, or -1 when it could not
+// be started. A child that cannot change folder, user or program exits with
+// status 127.
 inline pid_t start_plotmuf(const std::filesystem::path& working_folder, const std::vector<std::string>& arguments,
                            const ChildOptions& options = {}) {
     std::vector<std::string> words = {options.program.string()};
@@ -94,7 +98,7 @@ struct RunResult : ChildEnd {
     std::string err;  // standard error
 };
 
-// Runs the binary to its end and keeps what it printed.
+// Runs the program to its end and keeps what it printed.
 inline RunResult run_plotmuf(const std::filesystem::path& working_folder, const std::vector<std::string>& arguments,
                              ChildOptions options = {}, std::chrono::milliseconds limit = run_limit) {
     const TempFolder capture;
@@ -104,6 +108,43 @@ inline RunResult run_plotmuf(const std::filesystem::path& working_folder, const 
     static_cast<ChildEnd&>(result) = wait_plotmuf(start_plotmuf(working_folder, arguments, options), limit);
     result.out = read_text(options.out);
     result.err = read_text(options.err);
+    return result;
+}
+
+// Runs the program with its standard error on a terminal (a pseudo-terminal
+// of the test's own, in raw mode) and keeps what it showed there.
+inline RunResult run_plotmuf_on_terminal(const std::filesystem::path& working_folder,
+                                         const std::vector<std::string>& arguments) {
+    RunResult result;
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master == -1 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return result;
+    ChildOptions options;
+    options.err = ::ptsname(master);
+    const int terminal = ::open(options.err.c_str(), O_RDWR | O_NOCTTY);
+    termios mode{};
+    if (terminal == -1 || ::tcgetattr(terminal, &mode) != 0) return result;
+    ::cfmakeraw(&mode);
+    ::tcsetattr(terminal, TCSANOW, &mode);
+
+    const pid_t pid = start_plotmuf(working_folder, arguments, options);
+    // Read as it comes, so that the child never waits for room, until it
+    // has ended (seen without reaping it) and nothing more is there.
+    const auto deadline = std::chrono::steady_clock::now() + run_limit;
+    for (bool ended = false;;) {
+        pollfd ready{master, POLLIN, 0};
+        if (::poll(&ready, 1, ended ? 0 : 50) > 0) {
+            char chunk[4096];
+            const ssize_t n = ::read(master, chunk, sizeof chunk);
+            if (n > 0) result.err.append(chunk, static_cast<std::size_t>(n));
+            if (n > 0) continue;
+        }
+        if (ended || std::chrono::steady_clock::now() > deadline) break;
+        siginfo_t info{};
+        ended = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
+    }
+    static_cast<ChildEnd&>(result) = wait_plotmuf(pid, std::chrono::milliseconds(0));
+    ::close(terminal);
+    ::close(master);
     return result;
 }
 

@@ -1,0 +1,117 @@
+// The archive redrawn for a range of days: each day's chart drawn as the
+// scheduled run draws it and written to its archive file, and nothing else.
+// The scratch bitmaps and the published charts are left to the scheduled
+// run, which may be running at the same moment.
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/day_keys.h"
+#include "app/form1.h"
+#include "export/gif.h"
+#include "platform/files.h"
+
+namespace {
+
+// Days drawn one after the other by one form, their charts flushed to the
+// disk together: each flush then finds most of them there already. Bounds
+// the files open at once as well.
+constexpr int days_per_block = 32;
+
+std::string iso_date(std::chrono::year_month_day day) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(day.year()), static_cast<unsigned>(day.month()),
+                  static_cast<unsigned>(day.day()));
+    return text;
+}
+
+}  // namespace
+
+// What the forms that draw a range share: they take its blocks of days in
+// turn and count what they did.
+struct Form1::Range {
+    std::chrono::sys_days first;
+    int total = 0;
+    std::atomic<int> next_block{0};
+    std::atomic<int> done{0};
+    std::atomic<int> failed{0};
+};
+
+void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_month_day to) {
+    using namespace std::chrono;
+    const auto started = steady_clock::now();
+    start_run();
+    impostazioni_dimensioni_e_scala_del_form();
+    list_measurement_folder(from, to);
+
+    Range range;
+    range.first = sys_days{from};
+    range.total = static_cast<int>((sys_days{to} - sys_days{from}).count()) + 1;
+
+    // Drawing a chart costs about as much as reading its day's soundings,
+    // and a station's machine has two cores at least: a copy of this form,
+    // which shares its listing and its output, draws every other block.
+    Form1 second = *this;
+    std::thread helper([&second, &range] { second.archive_days(range); });
+    archive_days(range);
+    helper.join();
+    failures += range.failed;
+
+    if (settings_.archive_page) {
+        std::vector<year_month> months;
+        for (year_month month = from.year() / from.month(); month <= to.year() / to.month(); month += std::chrono::months{1})
+            months.push_back(month);
+        write_archive_pages(std::move(months));
+    }
+
+    const duration<double> took = steady_clock::now() - started;
+    char summary[128];
+    std::snprintf(summary, sizeof summary, "plotmuf: archived %d of %d days, %d failed, in %.1f s",
+                  range.total - range.failed, range.total, range.failed.load(), took.count());
+    output_->progress(summary);
+    output_->end_progress();
+}
+
+void Form1::archive_days(Range& range) {
+    using namespace std::chrono;
+    // Each day goes through slot 1 of the day keys, as day 1 of a run.
+    indice_giorno = 1;
+    for (int block = range.next_block++; block * days_per_block < range.total; block = range.next_block++) {
+        platform::DurableWrites charts;
+        std::vector<std::string> dates;  // of the charts added
+        const int end = std::min(range.total, (block + 1) * days_per_block);
+        for (int d = block * days_per_block; d < end; ++d) {
+            const year_month_day date{range.first + days{d}};
+            DayKeys keys = day_keys(date);
+            mese_anno[1] = std::move(keys.mese_anno);
+            giorno_anno[1] = std::move(keys.giorno_anno);
+            data_giorno[1] = std::move(keys.data_giorno);
+
+            draw_chart();
+            std::vector<std::uint8_t> gif;
+            Status s = encode_gif(superficie.image(), gif);
+            if (s) s = charts.add(archived_chart(mese_anno[1], giorno_anno[1]), gif);
+            if (s) {
+                dates.push_back(data_giorno[1]);
+            } else {
+                ++range.failed;
+                report("day " + data_giorno[1] + ": " + s.message());
+            }
+            superficie.Cls();
+            output_->progress("plotmuf: archiving day " + std::to_string(++range.done) + " of " +
+                              std::to_string(range.total) + ", " + iso_date(date));
+        }
+        const std::vector<Status> written = charts.finish();
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            if (written[i]) continue;
+            ++range.failed;
+            report("day " + dates[i] + ": " + written[i].message());
+        }
+    }
+}

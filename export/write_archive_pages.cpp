@@ -1,0 +1,39 @@
+// The archive's browsing pages, written beside its charts.
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "export/archive_pages.h"
+#include "platform/files.h"
+#include "platform/folder_listing.h"
+
+void Form1::write_archive_pages(std::vector<std::chrono::year_month> months) {
+    // The pages show the charts that are in the folder now, whoever wrote
+    // them; other files there, folders and hidden files are left out.
+    const std::string folder = cartella_previsioni + "previous_RAV3000I2_plots\\";
+    std::vector<std::chrono::year_month_day> charts;
+    const bool listed = platform::list_ordinary_files(folder, [&charts](std::string_view name) {
+        if (const auto day = archive_chart_day(name)) charts.push_back(*day);
+    });
+    if (!listed) {
+        ++failures;
+        report("archive pages: cannot list " + platform::native_path(folder));
+        return;
+    }
+    std::sort(charts.begin(), charts.end());
+
+    std::sort(months.begin(), months.end());
+    months.erase(std::unique(months.begin(), months.end()), months.end());
+    auto write = [&](const std::string& name, const std::string& page) {
+        const std::span bytes(reinterpret_cast<const std::uint8_t*>(page.data()), page.size());
+        if (Status s = platform::write_file_atomic(folder + name, bytes); !s) {
+            ++failures;
+            report("archive pages: " + s.message());
+        }
+    };
+    for (const std::chrono::year_month month : months) write(month_page_name(month), month_page(month, charts));
+    write("index.html", index_page(charts));
+}

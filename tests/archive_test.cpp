@@ -1,0 +1,264 @@
+// The archive redrawn for a range of days, its durable writes and its
+// browsing pages: the real binary on real files.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/plotmuf_process.h"
+#include "support/station_folder.h"
+#include "support/tmpfs.h"
+
+namespace fs = std::filesystem;
+using station::StationFolder;
+
+namespace {
+
+// The archived charts below `station`, by file name, with their bytes.
+std::map<std::string, std::string> archived_charts(const StationFolder& station) {
+    std::map<std::string, std::string> charts;
+    for (const auto& entry : fs::directory_iterator(station.root.path() / station::archive)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file() && name.ends_with(".gif")) charts[name] = read_text(entry.path());
+    }
+    return charts;
+}
+
+// Occurrences of `text` in `in`.
+std::size_t count_of(const std::string& in, const std::string& text) {
+    std::size_t n = 0;
+    for (std::size_t at = in.find(text); at != std::string::npos; at = in.find(text, at + 1)) ++n;
+    return n;
+}
+
+// The 61 days from 1 January to 1 March 2024: two blocks and more of charts,
+// across a month without forecast file (January) and the station's data.
+const std::vector<std::string> range = {"--archive", "2024-01-01", "2024-03-01"};
+constexpr int range_days = 61;
+
+TEST(ArchiveRange, ChartsAreThoseTheScheduledRunArchivesAndNothingElseIsWritten) {
+    // What scheduled runs archive for 1 to 6 January and 25 February to 1 March.
+    std::map<std::string, std::string> scheduled;
+    for (const char* today : {"2024-01-06", "2024-03-01"}) {
+        StationFolder station;
+        ASSERT_EQ(run_plotmuf(station.work(), {"--today", today}).status, 0);
+        const auto charts = archived_charts(station);
+        scheduled.insert(charts.begin(), charts.end());
+    }
+    ASSERT_EQ(scheduled.size(), 12u);
+
+    StationFolder station;
+    const std::vector<std::string> before = station::files_in(station.root.path());
+    const RunResult run = run_plotmuf(station.work(), range);
+    ASSERT_TRUE(run.in_time);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");  // not a terminal: no progress
+    EXPECT_EQ(run.out, "");
+
+    const auto charts = archived_charts(station);
+    EXPECT_EQ(charts.size(), static_cast<std::size_t>(range_days));
+    for (const auto& [name, bytes] : scheduled) EXPECT_TRUE(charts.at(name) == bytes) << name;
+    // Only the archived charts were added: no published chart, no scratch
+    // bitmap, no temporary file.
+    std::vector<std::string> expected = before;
+    for (const auto& [name, bytes] : charts) expected.push_back(std::string(station::archive) + "/" + name);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(station::files_in(station.root.path()), expected);
+}
+
+TEST(ArchiveRange, ShowsItsProgressOnATerminalAndNowhereElse) {
+    StationFolder station;
+    const RunResult run = run_plotmuf_on_terminal(station.work(), {"--archive", "2024-02-25", "2024-03-01"});
+    ASSERT_TRUE(run.in_time);
+    EXPECT_EQ(run.status, 0);
+    // One line rewritten in place, day by day, then the summary on its own line.
+    for (int day = 1; day <= 6; ++day)
+        EXPECT_NE(run.err.find("\rplotmuf: archiving day " + std::to_string(day) + " of 6, 2024-0"), std::string::npos)
+            << run.err;
+    EXPECT_TRUE(std::regex_search(run.err, std::regex("\rplotmuf: archived 6 of 6 days, 0 failed, in [0-9.]+ s *\n$")))
+        << run.err;
+    EXPECT_EQ(count_of(run.err, "\n"), 1u) << run.err;
+}
+
+// What stops a day's chart from being written stops that day alone: every
+// day is tried, each that fails is named once, the status says so, and
+// nothing half-written is left.
+TEST(ArchiveRange, EachDayThatCannotBeWrittenFailsAlone) {
+    struct Case {
+        const char* name;
+        const char* tmpfs_size;  // a file system of its own over the archive folder; none when null
+        std::function<void(const StationFolder&, Tmpfs*)> make;
+    };
+    const Case cases[] = {
+        {"archive folder missing", nullptr,
+         [](const StationFolder& s, Tmpfs*) { fs::remove_all(s.root.path() / station::archive); }},
+        {"a folder where a chart goes", nullptr,
+         [](const StationFolder& s, Tmpfs*) { fs::create_directory(s.archived("2024040")); }},
+        {"archive folder read-only", "1m", [](const StationFolder&, Tmpfs* t) { ASSERT_TRUE(t->read_only(true)); }},
+        // Room for some of the charts only: the disk fills part way through.
+        {"archive folder full part way", "64k", [](const StationFolder&, Tmpfs*) {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StationFolder station;
+        std::unique_ptr<Tmpfs> tmpfs;
+        if (c.tmpfs_size) {
+            tmpfs = std::make_unique<Tmpfs>(station.root.path() / station::archive, c.tmpfs_size);
+            if (!tmpfs->mounted()) {
+                std::cout << "skipped: cannot mount a tmpfs here (" << tmpfs->error() << "); needs root\n";
+                continue;
+            }
+        }
+        c.make(station, tmpfs.get());
+        const RunResult run = run_plotmuf(station.work(), {"--archive", "2024-01-01", "2024-03-01", "--verbose"});
+        ASSERT_TRUE(run.in_time);
+        EXPECT_EQ(run.status, 1);
+
+        // Each day is either written whole, or named once as failed.
+        const auto charts = fs::exists(station.root.path() / station::archive) ? archived_charts(station)
+                                                                                : std::map<std::string, std::string>{};
+        int failed = 0, written_days = 0;
+        for (std::chrono::sys_days day = std::chrono::year{2024} / 1 / 1; day <= std::chrono::year{2024} / 3 / 1;
+             day += std::chrono::days{1}) {
+            const std::chrono::year_month_day date{day};
+            char label[32], name[32];
+            std::snprintf(label, sizeof label, "%02u/%02u/%04d", static_cast<unsigned>(date.day()),
+                          static_cast<unsigned>(date.month()), static_cast<int>(date.year()));
+            std::snprintf(name, sizeof name, "2024%03d.gif",
+                          static_cast<int>((day - std::chrono::sys_days{std::chrono::year{2024} / 1 / 1}).count()) + 1);
+            const std::size_t named = count_of(run.err, "plotmuf: day " + std::string(label) + ": ");
+            const bool written = charts.count(name) == 1 && charts.at(name).size() > 100 &&
+                                 charts.at(name).starts_with("GIF89a") && charts.at(name).ends_with(";");
+            EXPECT_TRUE(written != (named == 1)) << name << (written ? " written and named" : " neither");
+            EXPECT_LE(named, 1u) << name;
+            failed += named > 0;
+            written_days += written;
+        }
+        EXPECT_GT(failed, 0);
+        if (std::string(c.name) == "archive folder full part way") {
+            EXPECT_GT(written_days, 0);
+        }
+        EXPECT_EQ(station::leftovers(station.root.path()), std::vector<std::string>{});
+        // No folder is made.
+        if (std::string(c.name) == "archive folder missing") {
+            EXPECT_FALSE(fs::exists(station.root.path() / station::archive));
+        }
+    }
+}
+
+// The system calls of a run, as strace sees them in each thread: every new
+// archived chart is flushed to the disk before it is renamed over the old
+// one, and the archive folder is flushed after the renames.
+class Durability : public testing::Test {
+protected:
+    void SetUp() override {
+        if (::access("/usr/bin/strace", X_OK) != 0) GTEST_SKIP() << "no /usr/bin/strace";
+    }
+
+    // The order of flushes and renames in each thread of a run with
+    // `arguments`, for the archived charts named `durable`.
+    void expect_flushed_in_order(const std::vector<std::string>& arguments, const std::vector<std::string>& durable) {
+        StationFolder station;
+        TempFolder traces;
+        std::vector<std::string> words = {"-f", "-ff", "-o", (traces.path() / "trace").string(),
+                                          "-e", "trace=openat,fdatasync,fsync,rename,close", PLOTMUF_BINARY};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        const RunResult run = run_plotmuf(station.work(), words, {.program = "/usr/bin/strace"});
+        ASSERT_TRUE(run.in_time);
+        ASSERT_EQ(run.status, 0) << run.err;
+
+        const std::regex opened(R"re(openat\(AT_FDCWD, "([^"]*)".*\)\s+=\s+(\d+))re");
+        const std::regex flushed(R"re((fdatasync|fsync)\((\d+)\)\s+=\s+0)re");
+        const std::regex closed(R"re(close\((\d+)\))re");
+        const std::regex renamed(R"re(rename\("([^"]*)", "([^"]*)"\)\s+=\s+0)re");
+        std::size_t charts = 0;
+        for (const auto& trace : fs::directory_iterator(traces.path())) {
+            std::map<std::string, std::string> path_of;  // by descriptor
+            std::vector<std::string> synced;              // paths whose data is on the disk
+            bool folder_pending = false;                  // a chart renamed since the folder's last flush
+            std::istringstream lines(read_text(trace.path()));
+            for (std::string line; std::getline(lines, line);) {
+                std::smatch m;
+                if (std::regex_search(line, m, opened)) {
+                    path_of[m[2]] = m[1];
+                } else if (std::regex_search(line, m, flushed)) {
+                    const std::string path = path_of[m[2]];
+                    if (m[1] == "fsync" && path.ends_with("previous_RAV3000I2_plots/")) folder_pending = false;
+                    else synced.push_back(path);
+                } else if (std::regex_search(line, m, closed)) {
+                    path_of.erase(m[1]);
+                } else if (std::regex_search(line, m, renamed) &&
+                           std::find(durable.begin(), durable.end(), fs::path(std::string(m[2])).filename()) !=
+                               durable.end()) {
+                    const std::string chart = m[1];
+                    EXPECT_NE(std::find(synced.begin(), synced.end(), chart), synced.end())
+                        << chart << " renamed before it was flushed";
+                    folder_pending = true;
+                    ++charts;
+                }
+            }
+            EXPECT_FALSE(folder_pending) << "the archive folder not flushed after the last rename";
+        }
+        EXPECT_EQ(charts, durable.size());
+    }
+};
+
+TEST_F(Durability, EveryChartOfARangeIsOnTheDiskBeforeItReplacesTheOldOne) {
+    std::vector<std::string> charts;
+    for (int day = 1; day <= range_days; ++day) charts.push_back("2024" + std::string(day < 10 ? "00" : "0") +
+                                                                 std::to_string(day) + ".gif");
+    expect_flushed_in_order(range, charts);
+}
+
+// A scheduled run writes day 1's chart to the archive for the last time.
+TEST_F(Durability, TheScheduledRunKeepsDayOnesChartSo) {
+    expect_flushed_in_order({"--today", station::today}, {std::string(station::days[0]) + ".gif"});
+}
+
+TEST(ArchivePages, AreBrowsableAndShowOnlyTheArchivedCharts) {
+    StationFolder station;
+    // Files that are no archived chart: a name that is HTML, a day past the
+    // year's end, a temporary file, a folder named as a chart, a hidden file.
+    for (const char* name : {"<script>alert(1)</script>.gif", "2024400.gif", "2024063.gif.tmp", ".2024045.gif"})
+        station.root.write(std::string(station::archive) + "/" + name, "GIF89a");
+    fs::create_directory(station.archived("2024040"));
+
+    ASSERT_EQ(run_plotmuf(station.work(), {"--archive", "2024-01-20", "2024-02-10", "--archive-page"}).status, 1)
+        << "9 February has a folder for a chart";
+    RunResult run = run_plotmuf(station.work(), {"--today", station::today, "--archive-page"});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const fs::path archive = station.root.path() / station::archive;
+    for (const char* page : {"index.html", "2024-01.html", "2024-02.html", "2024-03.html"}) {
+        SCOPED_TRACE(page);
+        const std::string html = read_text(archive / page);
+        ASSERT_FALSE(html.empty());
+        for (const char* never : {"<script", "script>", "2024400", ".tmp", "2024040.gif", "2024045"})
+            EXPECT_EQ(html.find(never), std::string::npos) << never;
+    }
+    const std::string february = read_text(archive / "2024-02.html");
+    EXPECT_NE(february.find("src=\"2024039.gif\""), std::string::npos);
+    EXPECT_NE(february.find("src=\"2024060.gif\""), std::string::npos);
+
+    // A real browser opens them from disk: every chart loads at 286 x 221
+    // and every link leads to a page that is there.
+    fs::remove_all(station.archived("2024040"));
+    run = run_plotmuf(archive, {(fs::path(PLOTMUF_SOURCE_DIR) / "tests" / "browser" / "check_pages.py").string(),
+                                archive.string()},
+                      {.program = "/usr/bin/python3"}, std::chrono::minutes(5));
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+}
+
+}  // namespace
