@@ -32,7 +32,7 @@ if not "%attributes:~0,1%"=="d" goto nofolder
 rem A quoted path must not end in "\", which would escape the closing quote.
 set "target=%folder%"
 if "%target:~-1%"=="\" set "target=%target%."
-if not exist "%target%\Quorel_RAV3000I2.ini" 1>&2 echo schedule.cmd: warning: no Quorel_RAV3000I2.ini in "%folder%"
+if not exist "%target%\Quorel_RAV3000I2.ini" echo schedule.cmd: warning: no Quorel_RAV3000I2.ini in "%folder%">&2
 
 rem Delayed expansion only from here: a "!" in a path is read as is above,
 rem and the paths' "&" or "(" are never parsed below.
@@ -50,18 +50,18 @@ schtasks /delete /tn "plotmuf\!name!" /f
 exit /b %errorlevel%
 
 :usage
-1>&2 echo usage: schedule.cmd STATIONFOLDER
-1>&2 echo        schedule.cmd /delete STATIONFOLDER
+echo usage: schedule.cmd STATIONFOLDER>&2
+echo        schedule.cmd /delete STATIONFOLDER>&2
 exit /b 2
 
 :network
-1>&2 echo schedule.cmd: "%folder%" is a network folder: see README.md for a task on a share
+echo schedule.cmd: "%folder%" is a network folder: see README.md for a task on a share>&2
 exit /b 2
 
 :noexe
-1>&2 echo schedule.cmd: "%exe%" not found: keep schedule.cmd beside plotmuf.exe
+echo schedule.cmd: "%exe%" not found: keep schedule.cmd beside plotmuf.exe>&2
 exit /b 1
 
 :nofolder
-1>&2 echo schedule.cmd: "%folder%" is no folder
+echo schedule.cmd: "%folder%" is no folder>&2
 exit /b 1
