@@ -5,6 +5,8 @@
 # tests/packaging/ checks what these write.
 
 include(GNUInstallDirs)
+# What a plain install holds; the package adds the component "debian".
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME program)
 
 set(PLOTMUF_MAINTAINER "plotmuf developer <dev@plotmuf.local>" CACHE STRING
     "Name <address> of the Debian package's maintainer")
@@ -108,7 +110,7 @@ else()
   set(CPACK_GENERATOR DEB)
   # One package of the plain install and the Debian-only files.
   set(CPACK_DEB_COMPONENT_INSTALL ON)
-  set(CPACK_COMPONENTS_ALL Unspecified debian)
+  set(CPACK_COMPONENTS_ALL program debian)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
   set(CPACK_DEBIAN_PACKAGE_NAME plotmuf)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

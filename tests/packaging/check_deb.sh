@@ -18,6 +18,9 @@
 #   OUTPUT_FOLDER    where to leave the package; by default it is deleted.
 # needs: cmake, g++, dpkg-dev (dpkg-shlibdeps), lintian, mandoc, groff,
 # man-db, systemd (systemd-analyze), binutils (readelf), git.
+#
+# "check && check || fail" means "fail unless both hold".
+# shellcheck disable=SC2015
 set -euo pipefail
 
 install=no

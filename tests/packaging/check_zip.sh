@@ -12,8 +12,9 @@
 # needs: cmake, mingw-w64, wine (64-bit), unzip, git. Runs headless, as any
 # user; leaves nothing behind.
 #
-# The backslashes in '...' are Windows separators.
-# shellcheck disable=SC1003
+# The backslashes in '...' are Windows separators, and "check && check ||
+# fail" means "fail unless both hold".
+# shellcheck disable=SC1003,SC2015
 set -euo pipefail
 
 if [ $# -ne 2 ]; then

@@ -1,9 +1,10 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2015
 # Run by check_systemd_boot.sh under the booted systemd, as root and outside
 # any sandbox, with the package unpacked: what an operator does with the
 # units, and what the service's sandbox lets a run write. Failures go to
 # /report/failures; /report/done says that every check ran. Powers the
-# booted system off at the end.
+# booted system off at the end. "check && check || fail" means "fail unless
+# both hold".
 exec 2>&1
 set -x
 
@@ -77,7 +78,7 @@ mkdir /etc/systemd/system/plotmuf@srv-other.service.d
 printf '[Service]\nReadWritePaths=/opt/web\n' >/etc/systemd/system/plotmuf@srv-other.service.d/web.conf
 systemctl daemon-reload
 run /srv/other 0
-[ "$(ls /opt/web | wc -l)" -eq 6 ] || fail "/opt/web after the drop-in: $(ls /opt/web | tr '\n' ' ')"
+[ "$(charts /opt/web)" = "$(printf './plotMUF%d.gif\n' 1 2 3 4 5 6)" ] || fail "/opt/web after the drop-in: $(charts /opt/web | tr '\n' ' ')"
 
 # 4. A station whose folders belong to another user: root writes them by
 # default; a drop-in with User= runs the service as that user, and UMask=
