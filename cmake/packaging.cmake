@@ -11,7 +11,8 @@ set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME program)
 set(PLOTMUF_MAINTAINER "plotmuf developer <dev@plotmuf.local>" CACHE STRING
     "Name <address> of the Debian package's maintainer")
 
-# Parent folders made by the install, whatever the umask (Debian: 0755).
+# The parent folders an install makes: 0755, as Debian wants (CMake creates
+# them through the umask, so a stricter umask still narrows them).
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
