@@ -11,11 +11,14 @@
  *     days at a time started for the disk, each flushed before its rename,
  *     and the folder flushed after the renames.
  *
- *   least_range FOLDER PREFIX FIRST_DAY DAYS GIF_BYTES
+ *   least_range FOLDER PREFIX FIRST_DAY DAYS GIF_BYTES [FLUSH]
  *
  * PREFIX is the station's name prefix (SP044_); the range runs DAYS days
- * from FIRST_DAY (YYYY-MM-DD). The files written are named floor*. Prints
- * how many soundings were read. */
+ * from FIRST_DAY (YYYY-MM-DD). FLUSH says how the files reach the disk:
+ * "batched" (the default, as above), "each" (each file flushed, renamed and
+ * its folder flushed before the next is written) or "none" (renamed without
+ * a flush: what the durability costs). The files written are named floor*.
+ * Prints how many soundings were read. */
 
 #define _GNU_SOURCE /* d_type, strdup, sync_file_range */
 
@@ -48,10 +51,13 @@ static int flush_folder(void) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        fprintf(stderr, "usage: least_range FOLDER PREFIX FIRST_DAY DAYS GIF_BYTES\n");
+    if (argc != 6 && argc != 7) {
+        fprintf(stderr, "usage: least_range FOLDER PREFIX FIRST_DAY DAYS GIF_BYTES [batched|each|none]\n");
         return 2;
     }
+    const char* flush = argc == 7 ? argv[6] : "batched";
+    const int batched = strcmp(flush, "batched") == 0, none = strcmp(flush, "none") == 0;
+    const int per_flush = batched ? batch : 1;
     const char* folder = argv[1];
     const char* prefix = argv[2];
     struct tm first = {0};
@@ -90,19 +96,19 @@ int main(int argc, char** argv) {
 
     int fds[batch];
     char temporary[batch][128];
-    for (int d = 0; d < days; d += batch) {
-        const int n = days - d < batch ? days - d : batch;
+    for (int d = 0; d < days; d += per_flush) {
+        const int n = days - d < per_flush ? days - d : per_flush;
         for (int i = 0; i < n; ++i) {
             snprintf(temporary[i], sizeof temporary[i], "previsioni/previous_RAV3000I2_plots/.floor%d.gif.tmp", d + i);
             fds[i] = open(temporary[i], O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
             if (fds[i] == -1 || write(fds[i], chart, gif_bytes) != (ssize_t)gif_bytes) return 1;
-            sync_file_range(fds[i], 0, 0, SYNC_FILE_RANGE_WRITE);
+            if (batched) sync_file_range(fds[i], 0, 0, SYNC_FILE_RANGE_WRITE);
         }
         for (int i = 0; i < n; ++i) {
             snprintf(path, sizeof path, "previsioni/previous_RAV3000I2_plots/floor%d.gif", d + i);
-            if (fdatasync(fds[i]) != 0 || close(fds[i]) != 0 || rename(temporary[i], path) != 0) return 1;
+            if ((!none && fdatasync(fds[i]) != 0) || close(fds[i]) != 0 || rename(temporary[i], path) != 0) return 1;
         }
-        if (flush_folder() != 0) return 1;
+        if (!none && flush_folder() != 0) return 1;
     }
     printf("%d\n", found);
     return 0;

@@ -6,7 +6,7 @@ with its Quorel_RAV3000I2.ini, forecasts, publication and archive folders:
                  drawn, 96 soundings a day less a few (about 550 files)
   year/          a "La_Spezia" station sounding every 5 minutes, with a whole
                  year of soundings in its measurement folder (about 105,000
-                 files)
+                 files) and the forecasts of the year's months
   unrecognised/  the quarter station's soundings, with a note listed first,
                  so that no station is recognised and no sounding is read
   empty/         an empty measurement folder
@@ -28,12 +28,12 @@ FORECAST = {  # tenths of MHz, hours 00..23
     2: [61, 58, 55, 53, 56, 79, 124, 168, 199, 216, 225, 229, 228, 223, 217, 210, 201, 186, 160, 128, 101, 83, 72, 66],
     3: [68, 64, 60, 58, 62, 89, 139, 181, 212, 230, 241, 246, 245, 240, 233, 225, 216, 202, 176, 141, 112, 92, 80, 73],
 }
-MONTH_NAMES = {2: "February", 3: "March"}
 
 
-def forecast_file(month):
-    fields = "".join(f"{v / 10:5.1f}" for v in FORECAST[month])
-    return f"MUF(3000)F2 monthly forecast, {MONTH_NAMES[month]} 2024\r\n{fields}\r\n"
+def forecast_file(year, month):
+    values = FORECAST[3 if month == 3 else 2]
+    fields = "".join(f"{v / 10:5.1f}" for v in values)
+    return f"MUF(3000)F2 monthly forecast, {datetime.date(year, month, 1):%B %Y}\r\n{fields}\r\n"
 
 
 def value_at(day, hour, minute, drift, rng):
@@ -75,14 +75,14 @@ def write_soundings(folder, station, prefix, first_day, step_minutes, rng, missi
     return count
 
 
-def station_folder(root, name):
+def station_folder(root, name, months=((2024, 2), (2024, 3))):
     station = root / name
     for sub in ("previsioni/previous_RAV3000I2_plots", "autoscalati", "web"):
         (station / sub).mkdir(parents=True, exist_ok=True)
     (station / "Quorel_RAV3000I2.ini").write_bytes(
         b"Forecasts\r\nprevisioni\\\r\nSoundings\r\nautoscalati\\\r\nPublished charts\r\nweb\\\r\n")
-    for month in (2, 3):
-        (station / "previsioni" / f"{month:02d}2024.txt").write_bytes(forecast_file(month).encode("ascii"))
+    for year, month in months:
+        (station / "previsioni" / f"{month:02d}{year}.txt").write_bytes(forecast_file(year, month).encode("ascii"))
     return station / "autoscalati"
 
 
@@ -96,7 +96,8 @@ def main():
     n = write_soundings(station_folder(root, "quarter"), "Rome RM041", "RM041_", six_days_ago, 15, rng)
     print(f"quarter: {n} soundings")
 
-    n = write_soundings(station_folder(root, "year"), "La_Spezia SP044", "SP044_",
+    year_months = [(2023, m) for m in range(3, 13)] + [(2024, m) for m in range(1, 4)]
+    n = write_soundings(station_folder(root, "year", year_months), "La_Spezia SP044", "SP044_",
                         LAST_DAY - datetime.timedelta(days=365), 5, rng, missing=0.005, outages=False)
     print(f"year: {n} soundings")
 

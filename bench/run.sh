@@ -6,7 +6,12 @@
 #     least file-system work a run must do there, with nothing drawn or
 #     encoded (the listing, the soundings that are there read, the writes);
 #   - peak resident memory under 8 MiB;
-#   - every chart's GIF file no larger than what `gifsicle -O3` makes of it.
+#   - every chart's GIF file no larger than what `gifsicle -O3` makes of it;
+#   - the archive of a year redrawn (--archive, 365 days) in the folder of a
+#     station sounding every 5 minutes within 1.5 times least_range.c, the
+#     least work of such a redraw (the listing, the year's soundings read
+#     once, 365 files written durably), and in under 8 MiB whatever the
+#     length of the range (a year and four years are measured).
 #
 #   bench/run.sh [WORK_FOLDER]        (default: $TMPDIR/plotmuf-bench; no blanks)
 #
@@ -41,6 +46,7 @@ cmake -S "$root" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DPLOTMUF_TESTS=OFF
 cmake --build "$work/build" -j2 >/dev/null
 plotmuf=$work/build/plotmuf
 cc -std=c11 -O2 -Wall -Wextra -Werror "$root/bench/least_work.c" -o "$work/least_work"
+cc -std=c11 -O2 -Wall -Wextra -Werror "$root/bench/least_range.c" -o "$work/least_range"
 
 # --- the station folders, made once ---------------------------------------
 stations=$work/stations
@@ -135,6 +141,40 @@ for station in quarter year unrecognised empty; do
     check "$station: peak RSS < 8 MiB" "$((ours_kib < 8192))" "$ours_kib KiB"
     check "$station: each GIF <= gifsicle -O3" "$((${#larger[@]} == 0))" "${larger[*]:-}"
 done
+
+# --- the archive of a year, redrawn ---------------------------------------
+folder=$stations/year
+cd "$folder"
+from=2023-03-05
+range=("$plotmuf" --archive "$from" "$today")
+"${range[@]}" || { echo "bench/run.sh: plotmuf --archive failed in $folder" >&2; exit 2; }
+gif_bytes=$(wc -c <previsioni/previous_RAV3000I2_plots/2024063.gif)
+floor=("$work/least_range" autoscalati/ SP044_ "$from" 365 "$gif_bytes")
+echo
+echo "== a year's archive redrawn: ${range[*]#$work/build/} in the year folder"
+range_runs=$(( runs < 10 ? runs : 10 ))
+hyperfine -N --warmup 2 --runs "$range_runs" --export-csv "$work/times.csv" "${range[*]}" "${floor[*]}" \
+    "${floor[*]} each" "${floor[*]} none" "${run[*]}" >/dev/null 2>&1
+rm -f previsioni/previous_RAV3000I2_plots/floor* previsioni/previous_RAV3000I2_plots/.floor*
+ours_ms=$(median_ms "$work/times.csv" 1)
+least_ms=$(median_ms "$work/times.csv" 2)
+each_ms=$(median_ms "$work/times.csv" 3)
+none_ms=$(median_ms "$work/times.csv" 4)
+run_ms=$(median_ms "$work/times.csv" 5)
+ratio=$(awk -v a="$ours_ms" -v b="$least_ms" 'BEGIN { printf "%.2f", a / b }')
+printf '  wall time   plotmuf %8s ms   least work %8s ms   ratio %s\n' "$ours_ms" "$least_ms" "$ratio"
+printf '  cpu         plotmuf %8s ms   least work %8s ms\n' "$(cpu_ms "$work/times.csv" 1)" "$(cpu_ms "$work/times.csv" 2)"
+printf '  durability  the least work with its 365 files flushed 32 at a time %s ms, one at a time %s ms, not at all %s ms\n' \
+    "$least_ms" "$each_ms" "$none_ms"
+printf '  per day     the range %s ms, a scheduled run here %s ms (%s ms for each of its six days)\n' \
+    "$(awk -v a="$ours_ms" 'BEGIN { printf "%.2f", a / 365 }')" "$run_ms" "$(awk -v a="$run_ms" 'BEGIN { printf "%.2f", a / 6 }')"
+year_kib=$(peak_kib "${range[@]}")
+years_kib=$(peak_kib "$plotmuf" --archive 2020-03-04 "$today")
+printf '  peak RSS    a year %s KiB, four years %s KiB\n' "$year_kib" "$years_kib"
+echo "  targets:"
+check "range: wall time <= 1.5 x least work" "$(awk -v r="$ratio" 'BEGIN { print (r <= 1.5) }')" \
+    "$ratio x, $(awk -v a="$ours_ms" -v b="$least_ms" 'BEGIN { printf "%.0f", a - 1.5 * b }') ms over"
+check "range: peak RSS < 8 MiB" "$(( year_kib < 8192 && years_kib < 8192 ))" "$year_kib / $years_kib KiB"
 
 echo
 if [ "${#missed[@]}" -eq 0 ]; then

@@ -159,6 +159,54 @@ run_windows 'S:\' --today "$today" --verbose || status=$?
 [ "$status" -eq 1 ] && [ "$(grep -c 'previous_RAV3000I2_plots' "$work/err")" -eq 6 ] ||
     fail "a run without archive folder: status $status, '$(cat "$work/err")'"
 
+# 4. An archive range with its pages, in a station of its own: the charts
+# and the pages byte for byte the Linux build's, and nothing else written.
+range=(--archive 2024-02-28 2024-03-04 --archive-page)
+make_station "$work/linux-range" web 'previsioni\' 'autoscalati\' 'web\'
+(cd "$work/linux-range" && "$linux_plotmuf" "${range[@]}") || fail "the Linux build's range failed"
+station="$WINEPREFIX/drive_c/archivio"
+make_station "$station" web 'C:\archivio\previsioni\' 'C:\archivio\autoscalati\' 'C:\archivio\web\'
+before=$(cd "$station" && find . -type f | sort)
+status=0
+run_windows 'C:\archivio' "${range[*]}" --verbose || status=$?
+[ "$status" -eq 0 ] && [ ! -s "$work/err" ] || fail "range: status $status: $(cat "$work/err")"
+archive=previsioni/previous_RAV3000I2_plots
+for file in 2024059.gif 2024060.gif 2024061.gif 2024062.gif 2024063.gif 2024064.gif 2024-02.html 2024-03.html index.html; do
+    cmp -s "$station/$archive/$file" "$work/linux-range/$archive/$file" || fail "range: $file differs from the Linux build's"
+done
+added=$(comm -13 <(echo "$before") <(cd "$station" && find . -type f | sort) | grep -vc "^\./$archive/\([0-9-]*\.\(gif\|html\)\|index\.html\)$" || true)
+[ "$added" -eq 0 ] || fail "range: files other than the archive's were written"
+
+# 5. The order of the calls that keep the archive through a power loss, as
+# Wine's relay trace shows them: every new archived chart is flushed
+# (FlushFileBuffers) before it replaces the old one with a rename written
+# through (MoveFileExA, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+# in each thread; for a scheduled run, day 1's chart.
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
+    /d 'kernel32.FlushFileBuffers;kernel32.MoveFileExA' /f >/dev/null 2>&1
+# check_flushes TRACE COUNT: COUNT archived charts, each renamed after a flush in its thread.
+check_flushes() {
+    awk -v want="$2" '
+        /Call KERNEL32.FlushFileBuffers/ { flushed[$1] = 1 }
+        /Call KERNEL32.MoveFileExA/ && /previous_RAV3000I2_plots\\\\20/ {
+            moves++
+            if (!flushed[$1]) { print "renamed before its flush: " $0; bad++ }
+            if ($0 !~ /,00000009\)/) { print "not replaced and written through: " $0; bad++ }
+            flushed[$1] = 0
+        }
+        END { if (moves != want) { print moves + 0 " archived charts renamed, not " want; bad++ } exit bad > 0 }
+    ' "$1"
+}
+WINEDEBUG=+relay wine cmd /c "cd /d C:\archivio && C:\plotmuf\plotmuf.exe --archive 2024-01-01 2024-03-04" \
+    </dev/null >/dev/null 2>"$work/relay" || fail "traced range: status $?"
+grep -E ':Call KERNEL32.(FlushFileBuffers|MoveFileExA)' "$work/relay" | sed 's/^\([0-9a-f]*\):/\1 /' >"$work/calls"
+check_flushes "$work/calls" 64 >"$work/flushes" || fail "range: $(cat "$work/flushes")"
+WINEDEBUG=+relay wine cmd /c "cd /d C:\archivio && C:\plotmuf\plotmuf.exe --today $today" \
+    </dev/null >/dev/null 2>"$work/relay" || fail "traced run: status $?"
+grep -E ':Call KERNEL32.(FlushFileBuffers|MoveFileExA)' "$work/relay" | sed 's/^\([0-9a-f]*\):/\1 /' |
+    awk '!/MoveFileExA/ || /2024058/' >"$work/calls"
+check_flushes "$work/calls" 1 >"$work/flushes" || fail "scheduled run, day 1: $(cat "$work/flushes")"
+
 echo "Wine tests done in $((SECONDS - start)) s"
 if [ "$failures" -ne 0 ]; then
     echo "$failures Wine check(s) failed" >&2
