@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -24,6 +26,11 @@ namespace {
 // the files open at once as well.
 constexpr int days_per_block = 32;
 
+// The measurement folder is listed once for this many days of a range: the
+// names of four years of soundings at the most are kept, so that memory
+// stays small however long the range.
+constexpr int days_per_listing = 4 * 365 + 1;
+
 std::string iso_date(std::chrono::year_month_day day) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(day.year()), static_cast<unsigned>(day.month()),
@@ -33,11 +40,12 @@ std::string iso_date(std::chrono::year_month_day day) {
 
 }  // namespace
 
-// What the forms that draw a range share: they take its blocks of days in
-// turn and count what they did.
+// What the forms that draw a range share: they take the blocks of days of
+// its stretch of days in turn, and count what they did.
 struct Form1::Range {
-    std::chrono::sys_days first;
-    int total = 0;
+    int total = 0;                // days of the range
+    std::chrono::sys_days first;  // the stretch being drawn
+    int days = 0;
     std::atomic<int> next_block{0};
     std::atomic<int> done{0};
     std::atomic<int> failed{0};
@@ -48,19 +56,28 @@ void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_mo
     const auto started = steady_clock::now();
     start_run();
     impostazioni_dimensioni_e_scala_del_form();
-    list_measurement_folder(from, to);
 
     Range range;
-    range.first = sys_days{from};
     range.total = static_cast<int>((sys_days{to} - sys_days{from}).count()) + 1;
+    for (range.first = from; range.first <= sys_days{to}; range.first += days{days_per_listing}) {
+        range.days = static_cast<int>(std::min<std::int64_t>(days_per_listing, (sys_days{to} - range.first).count() + 1));
+        range.next_block = 0;
+        list_measurement_folder(range.first, range.first + days{range.days - 1});
 
-    // Drawing a chart costs about as much as reading its day's soundings,
-    // and a station's machine has two cores at least: a copy of this form,
-    // which shares its listing and its output, draws every other block.
-    Form1 second = *this;
-    std::thread helper([&second, &range] { second.archive_days(range); });
-    archive_days(range);
-    helper.join();
+        // Drawing a chart costs about as much as reading its day's
+        // soundings, and a station's machine has two cores at least: a copy
+        // of this form, which shares its listing and its output, takes
+        // every other block. Where no thread can be started, this form
+        // draws them all.
+        Form1 second = *this;
+        std::thread helper;
+        try {
+            helper = std::thread([&second, &range] { second.archive_days(range); });
+        } catch (const std::system_error&) {
+        }
+        archive_days(range);
+        if (helper.joinable()) helper.join();
+    }
     failures += range.failed;
 
     if (settings_.archive_page) {
@@ -82,10 +99,10 @@ void Form1::archive_days(Range& range) {
     using namespace std::chrono;
     // Each day goes through slot 1 of the day keys, as day 1 of a run.
     indice_giorno = 1;
-    for (int block = range.next_block++; block * days_per_block < range.total; block = range.next_block++) {
+    for (int block = range.next_block++; block * days_per_block < range.days; block = range.next_block++) {
         platform::DurableWrites charts;
         std::vector<std::string> dates;  // of the charts added
-        const int end = std::min(range.total, (block + 1) * days_per_block);
+        const int end = std::min(range.days, (block + 1) * days_per_block);
         for (int d = block * days_per_block; d < end; ++d) {
             const year_month_day date{range.first + days{d}};
             DayKeys keys = day_keys(date);

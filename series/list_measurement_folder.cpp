@@ -24,6 +24,7 @@ void Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::sy
     // The station is not known yet: the names of the days' soundings under
     // every station's scheme are kept, and no other name. A day outside the
     // range has no names kept: its files are tried by opening them.
+    measurement_listing.reset();  // a listing before this one is forgotten first
     std::vector<std::string> prefixes;
     for (std::chrono::sys_days day = first; day <= last; day += std::chrono::days{1}) {
         const DayKeys keys = day_keys(std::chrono::year_month_day{day});

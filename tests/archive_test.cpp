@@ -78,6 +78,26 @@ TEST(ArchiveRange, ChartsAreThoseTheScheduledRunArchivesAndNothingElseIsWritten)
     EXPECT_EQ(station::files_in(station.root.path()), expected);
 }
 
+// A range of years is listed again every four years, so that memory stays
+// small: the soundings of its last days are drawn all the same.
+TEST(ArchiveRange, ARangeOfYearsDrawsTheDataOfItsLastDays) {
+    StationFolder scheduled_station;
+    ASSERT_EQ(run_plotmuf(scheduled_station.work(), {"--today", station::today}).status, 0);
+    const auto scheduled = archived_charts(scheduled_station);
+
+    StationFolder station;
+    const RunResult run = run_plotmuf(station.work(), {"--archive", "2019-01-01", station::today}, {},
+                                      std::chrono::minutes(5));
+    ASSERT_TRUE(run.in_time);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto charts = archived_charts(station);
+    EXPECT_EQ(charts.size(), 1887u);  // 1 January 2019 to 1 March 2024
+    for (const auto& [name, bytes] : scheduled) EXPECT_TRUE(charts.at(name) == bytes) << name;
+    if (!memory_is_instrumented) {
+        EXPECT_LT(run.peak_kb, 8 * 1024) << "peak resident memory, KiB";
+    }
+}
+
 TEST(ArchiveRange, ShowsItsProgressOnATerminalAndNowhereElse) {
     StationFolder station;
     const RunResult run = run_plotmuf_on_terminal(station.work(), {"--archive", "2024-02-25", "2024-03-01"});
