@@ -124,7 +124,10 @@ public:
     ImageConverter wpdlx1;
 
 private:
+    // app/day_keys.cpp: the date the six days end on.
     std::chrono::year_month_day today() const;
+    // app/archive_range.cpp: what the forms drawing a range share, and the
+    // blocks of days that one of them draws.
     struct Range;
     void archive_days(Range& range);
 
