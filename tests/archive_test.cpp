@@ -12,7 +12,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -107,8 +106,10 @@ TEST(ArchiveRange, ShowsItsProgressOnATerminalAndNowhereElse) {
     for (int day = 1; day <= 6; ++day)
         EXPECT_NE(run.err.find("\rplotmuf: archiving day " + std::to_string(day) + " of 6, 2024-0"), std::string::npos)
             << run.err;
-    EXPECT_TRUE(std::regex_search(run.err, std::regex("\rplotmuf: archived 6 of 6 days, 0 failed, in [0-9.]+ s *\n$")))
-        << run.err;
+    const std::size_t summary = run.err.rfind("\rplotmuf: archived 6 of 6 days, 0 failed, in ");
+    ASSERT_NE(summary, std::string::npos) << run.err;
+    EXPECT_TRUE(run.err.ends_with(" s\n") || run.err.ends_with(" \n")) << run.err;
+    EXPECT_EQ(run.err.find('\r', summary + 1), std::string::npos) << run.err;
     EXPECT_EQ(count_of(run.err, "\n"), 1u) << run.err;
 }
 
@@ -178,6 +179,27 @@ TEST(ArchiveRange, EachDayThatCannotBeWrittenFailsAlone) {
     }
 }
 
+// A system call as strace writes it: `name(arguments) = result`.
+struct SystemCall {
+    std::string name, first_argument, result;
+    std::vector<std::string> quoted;  // the arguments in quotes, paths
+};
+
+SystemCall parse_call(const std::string& line) {
+    SystemCall call;
+    const std::size_t open = line.find('('), equals = line.rfind(" = ");
+    if (open == std::string::npos || equals == std::string::npos) return call;
+    call.name = line.substr(0, open);
+    call.first_argument = line.substr(open + 1, line.find_first_of(",)", open) - open - 1);
+    call.result = line.substr(equals + 3, line.find(' ', equals + 3) - equals - 3);
+    for (std::size_t at = line.find('"'); at != std::string::npos && at < equals; at = line.find('"', at + 1)) {
+        const std::size_t end = line.find('"', at + 1);
+        call.quoted.push_back(line.substr(at + 1, end - at - 1));
+        at = end;
+    }
+    return call;
+}
+
 // The system calls of a run, as strace sees them in each thread: every new
 // archived chart is flushed to the disk before it is renamed over the old
 // one, and the archive folder is flushed after the renames.
@@ -192,17 +214,15 @@ protected:
     void expect_flushed_in_order(const std::vector<std::string>& arguments, const std::vector<std::string>& durable) {
         StationFolder station;
         TempFolder traces;
+        // LeakSanitizer cannot work under strace: off, where a build has it.
         std::vector<std::string> words = {"-f", "-ff", "-o", (traces.path() / "trace").string(),
-                                          "-e", "trace=openat,fdatasync,fsync,rename,close", PLOTMUF_BINARY};
+                                          "-e", "trace=openat,fdatasync,fsync,rename,close",
+                                          "-E", "ASAN_OPTIONS=detect_leaks=0", PLOTMUF_BINARY};
         words.insert(words.end(), arguments.begin(), arguments.end());
         const RunResult run = run_plotmuf(station.work(), words, {.program = "/usr/bin/strace"});
         ASSERT_TRUE(run.in_time);
         ASSERT_EQ(run.status, 0) << run.err;
 
-        const std::regex opened(R"re(openat\(AT_FDCWD, "([^"]*)".*\)\s+=\s+(\d+))re");
-        const std::regex flushed(R"re((fdatasync|fsync)\((\d+)\)\s+=\s+0)re");
-        const std::regex closed(R"re(close\((\d+)\))re");
-        const std::regex renamed(R"re(rename\("([^"]*)", "([^"]*)"\)\s+=\s+0)re");
         std::size_t charts = 0;
         for (const auto& trace : fs::directory_iterator(traces.path())) {
             std::map<std::string, std::string> path_of;  // by descriptor
@@ -210,19 +230,19 @@ protected:
             bool folder_pending = false;                  // a chart renamed since the folder's last flush
             std::istringstream lines(read_text(trace.path()));
             for (std::string line; std::getline(lines, line);) {
-                std::smatch m;
-                if (std::regex_search(line, m, opened)) {
-                    path_of[m[2]] = m[1];
-                } else if (std::regex_search(line, m, flushed)) {
-                    const std::string path = path_of[m[2]];
-                    if (m[1] == "fsync" && path.ends_with("previous_RAV3000I2_plots/")) folder_pending = false;
+                const SystemCall call = parse_call(line);
+                if (call.name == "openat" && call.quoted.size() == 1 && call.result != "-1") {
+                    path_of[call.result] = call.quoted[0];
+                } else if ((call.name == "fdatasync" || call.name == "fsync") && call.result == "0") {
+                    const std::string path = path_of[call.first_argument];
+                    if (call.name == "fsync" && path.ends_with("previous_RAV3000I2_plots/")) folder_pending = false;
                     else synced.push_back(path);
-                } else if (std::regex_search(line, m, closed)) {
-                    path_of.erase(m[1]);
-                } else if (std::regex_search(line, m, renamed) &&
-                           std::find(durable.begin(), durable.end(), fs::path(std::string(m[2])).filename()) !=
+                } else if (call.name == "close") {
+                    path_of.erase(call.first_argument);
+                } else if (call.name == "rename" && call.result == "0" && call.quoted.size() == 2 &&
+                           std::find(durable.begin(), durable.end(), fs::path(call.quoted[1]).filename()) !=
                                durable.end()) {
-                    const std::string chart = m[1];
+                    const std::string chart = call.quoted[0];
                     EXPECT_NE(std::find(synced.begin(), synced.end(), chart), synced.end())
                         << chart << " renamed before it was flushed";
                     folder_pending = true;

@@ -26,20 +26,8 @@ linux_plotmuf=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/plotmuf-zip.XXXXXX")
-export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-unset DISPLAY WAYLAND_DISPLAY
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/windows/wine_work.sh
+source "$source_dir/tests/windows/wine_work.sh" plotmuf-zip
 
 start=$SECONDS
 (cd "$build" && cpack -G ZIP -B "$work/package") >"$work/cpack.log" 2>&1 ||

@@ -24,23 +24,8 @@ linux_plotmuf=$(realpath "$1")
 windows_plotmuf=$(realpath "$2")
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/plotmuf-wine.XXXXXX")
-# A Wine of our own: a fresh prefix, no debug chatter, no offer to install
-# Mono or Gecko, no display (console programs need none), and a locale whose
-# ANSI code page is 1252, which the non-ASCII folder below is written in.
-export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-unset DISPLAY WAYLAND_DISPLAY
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
+# shellcheck source=tests/windows/wine_work.sh
+source "$(dirname "$0")/wine_work.sh" plotmuf-wine
 
 today=2024-03-03
 days=(2024058 2024059 2024060 2024061 2024062 2024063)
