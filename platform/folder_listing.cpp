@@ -25,6 +25,14 @@ std::uint64_t hash_step(std::uint64_t hash, char c) {
 }
 constexpr std::uint64_t hash_start = 14695981039346656037u;
 
+// An ordinary file: no folder, no hidden or system file. Where the listing
+// cannot tell (a link, a file system without types), a stat does.
+bool ordinary(const std::string& native_folder, const system::FolderEntry& entry) {
+    if (entry.hidden || entry.type == system::FolderEntry::other) return false;
+    return entry.type == system::FolderEntry::ordinary ||
+           system::is_regular_file(native_folder + std::string(entry.name));
+}
+
 }  // namespace
 
 FolderListing::FolderListing(const std::string& folder, std::vector<std::string> prefixes) {
@@ -54,11 +62,8 @@ FolderListing::FolderListing(const std::string& folder, std::vector<std::string>
 
         // Names are compared first, and the type of an entry checked only
         // when its name would come first: one pass, and few checks.
-        if (entry.hidden || entry.type == system::FolderEntry::other) return;
         if (!first_ordinary_.empty() && entry.name >= first_ordinary_) return;
-        if (entry.type == system::FolderEntry::unknown && !system::is_regular_file(native + std::string(entry.name)))
-            return;
-        first_ordinary_ = entry.name;
+        if (ordinary(native, entry)) first_ordinary_ = entry.name;
     });
     complete_ = whole && keeping_;
     if (complete_) {
@@ -144,10 +149,7 @@ bool list_ordinary_files(const std::string& folder, const std::function<void(std
     if (folder.empty() || !is_separator(folder.back())) return false;
     const std::string native = native_path(folder);
     return system::list_folder(native, [&](const system::FolderEntry& entry) {
-        if (entry.hidden || entry.type == system::FolderEntry::other) return;
-        if (entry.type == system::FolderEntry::unknown && !system::is_regular_file(native + std::string(entry.name)))
-            return;
-        visit(entry.name);
+        if (ordinary(native, entry)) visit(entry.name);
     });
 }
 
