@@ -58,11 +58,19 @@ void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_mo
     impostazioni_dimensioni_e_scala_del_form();
 
     Range range;
+    bool unreadable = false;  // the measurement folder could not be read
     range.total = static_cast<int>((sys_days{to} - sys_days{from}).count()) + 1;
     for (range.first = from; range.first <= sys_days{to}; range.first += days{days_per_listing}) {
         range.days = static_cast<int>(std::min<std::int64_t>(days_per_listing, (sys_days{to} - range.first).count() + 1));
         range.next_block = 0;
-        list_measurement_folder(range.first, range.first + days{range.days - 1});
+        // A folder that cannot be read draws no chart: the days not drawn
+        // yet all fail, and the archive's pages stay as they are.
+        if (Status s = list_measurement_folder(range.first, range.first + days{range.days - 1}); !s) {
+            range.failed += static_cast<int>((sys_days{to} - range.first).count()) + 1;
+            report(s.message());
+            unreadable = true;
+            break;
+        }
 
         // Drawing a chart costs about as much as reading its day's
         // soundings, and a station's machine has two cores at least: a copy
@@ -80,7 +88,7 @@ void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_mo
     }
     failures += range.failed;
 
-    if (settings_.archive_page) {
+    if (settings_.archive_page && !unreadable) {
         std::vector<year_month> months;
         for (year_month month = from.year() / from.month(); month <= to.year() / to.month(); month += std::chrono::months{1})
             months.push_back(month);

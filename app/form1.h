@@ -62,7 +62,8 @@ public:
 
     // series/list_measurement_folder.cpp: the measurement folder, listed
     // once for the days from `first` to `last`; the series below read it.
-    void list_measurement_folder(std::chrono::sys_days first, std::chrono::sys_days last);
+    // Fails when the folder cannot be read: then no chart may be drawn.
+    Status list_measurement_folder(std::chrono::sys_days first, std::chrono::sys_days last);
     // series/, a file each.
     void grafico_previsione(const std::string& file_previsioni);
     void grafico_valori_autoscalati(const std::string& file_previsioni);

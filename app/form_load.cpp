@@ -11,8 +11,16 @@ void Form1::Form_Load() {
     start_run();
     compute_day_keys();
     impostazioni_dimensioni_e_scala_del_form();
-    // data_corrente is today now, as the last day's key read it.
-    list_measurement_folder(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
+    // data_corrente is today now, as the last day's key read it. Charts
+    // drawn without the soundings of a folder that cannot be read would
+    // replace good charts with empty ones: then the run writes nothing, and
+    // every day counts as failed.
+    if (Status s = list_measurement_folder(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
+        !s) {
+        failures += 6;
+        report(s.message());
+        return;
+    }
 
     for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) {
         const std::string& key = mese_anno[indice_giorno];

@@ -22,7 +22,8 @@ const char* const usage_text =
     "  --version            show the version and exit\n"
     "\n"
     "Exit status: 0 every file written, 1 some day or page failed (every day is\n"
-    "still attempted), 2 usage error.\n";
+    "still attempted) or the measurement folder could not be read (nothing is\n"
+    "written then), 2 usage error.\n";
 
 namespace {
 

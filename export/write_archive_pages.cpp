@@ -15,12 +15,12 @@ void Form1::write_archive_pages(std::vector<std::chrono::year_month> months) {
     // them; other files there, folders and hidden files are left out.
     const std::string folder = cartella_previsioni + "previous_RAV3000I2_plots\\";
     std::vector<std::chrono::year_month_day> charts;
-    const bool listed = platform::list_ordinary_files(folder, [&charts](std::string_view name) {
+    const Status listed = platform::list_ordinary_files(folder, [&charts](std::string_view name) {
         if (const auto day = archive_chart_day(name)) charts.push_back(*day);
     });
     if (!listed) {
         ++failures;
-        report("archive pages: cannot list " + platform::native_path(folder));
+        report("archive pages: " + listed.message());
         return;
     }
     std::sort(charts.begin(), charts.end());

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     form.mese_anno[1] = "022031";
     form.giorno_anno[1] = "045";
     const std::chrono::sys_days day = std::chrono::year{2031} / 2 / 14;
-    form.list_measurement_folder(day, day);
+    if (!form.list_measurement_folder(day, day)) return 0;
     form.grafico_valori_autoscalati(form.mese_anno[1]);
     return 0;
 }

@@ -54,7 +54,7 @@ FolderListing::FolderListing(const std::string& folder, std::vector<std::string>
 
     if (folder.empty() || !is_separator(folder.back())) return;
     const std::string native = native_path(folder);
-    const bool whole = system::list_folder(native, [&](const system::FolderEntry& entry) {
+    status_ = system::list_folder(native, [&](const system::FolderEntry& entry) {
         // Every entry counts for the names, whatever its type: opening a
         // folder, a hidden file or a dangling link is the open's business.
         note(entry.name);
@@ -65,7 +65,7 @@ FolderListing::FolderListing(const std::string& folder, std::vector<std::string>
         if (!first_ordinary_.empty() && entry.name >= first_ordinary_) return;
         if (ordinary(native, entry)) first_ordinary_ = entry.name;
     });
-    complete_ = whole && keeping_;
+    complete_ = status_ && keeping_;
     if (complete_) {
         std::sort(kept_.begin(), kept_.end());
     } else {
@@ -145,8 +145,8 @@ bool FolderListing::may_exist(std::string_view name) const {
     return std::binary_search(kept_.begin(), kept_.end(), hash);
 }
 
-bool list_ordinary_files(const std::string& folder, const std::function<void(std::string_view name)>& visit) {
-    if (folder.empty() || !is_separator(folder.back())) return false;
+Status list_ordinary_files(const std::string& folder, const std::function<void(std::string_view name)>& visit) {
+    if (folder.empty() || !is_separator(folder.back())) return Status::fail("cannot read the folder " + folder);
     const std::string native = native_path(folder);
     return system::list_folder(native, [&](const system::FolderEntry& entry) {
         if (ordinary(native, entry)) visit(entry.name);

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace platform {
 
 class FolderListing {
@@ -26,6 +28,12 @@ public:
     // whatever the folder holds.
     FolderListing(const std::string& folder, std::vector<std::string> prefixes);
     static constexpr std::size_t max_kept = std::size_t{1} << 17;  // a year of soundings every 5 minutes
+
+    // Whether the folder could be read whole; the system's reason when it
+    // could not (missing, no folder, not readable, a read error part way).
+    // A folder that is not listed at all (an empty name, or one without its
+    // final separator) is no failure: it simply shows no file.
+    const Status& status() const { return status_; }
 
     // The name, without folder, of the first ordinary file (no folders, no
     // hidden or system files) in byte order of the names; empty when there
@@ -64,13 +72,14 @@ private:
     std::vector<std::size_t> prefix_sizes_;    // each size once, the shortest first
     std::vector<std::uint64_t> kept_;          // a hash of each folded name kept, sorted
     std::string first_ordinary_;
+    Status status_ = Status::ok();
     bool keeping_ = true;    // no name that may begin with a prefix has been left out
     bool complete_ = false;  // the whole folder was read and every such name kept
 };
 
 // Calls `visit` with the name of each ordinary file of `folder` (no folders,
-// no hidden or system files; `folder` ends with a separator). False when the
+// no hidden or system files; `folder` ends with a separator). Fails when the
 // folder could not be read whole.
-bool list_ordinary_files(const std::string& folder, const std::function<void(std::string_view name)>& visit);
+Status list_ordinary_files(const std::string& folder, const std::function<void(std::string_view name)>& visit);
 
 }  // namespace platform

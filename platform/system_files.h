@@ -60,8 +60,10 @@ struct FolderEntry {
     enum Type { ordinary, other, unknown } type = unknown;  // unknown: is_regular_file tells
 };
 // Calls `visit` for every entry of `folder` (which ends with a separator)
-// but "." and "..". True when every entry was read.
-bool list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit);
+// but "." and "..". Fails, with the system's reason, when the folder could
+// not be read whole: missing, no folder, not readable, or a read error part
+// way through.
+Status list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit);
 bool is_regular_file(const std::string& path);
 
 }  // namespace platform::system

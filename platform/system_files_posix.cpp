@@ -113,13 +113,16 @@ Status remove(const std::string& path) {
     return Status::ok();
 }
 
-bool list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit) {
+Status list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit) {
     std::unique_ptr<DIR, int (*)(DIR*)> entries(::opendir(folder.c_str()), ::closedir);
-    if (!entries) return false;
+    if (!entries) return failure("cannot read the folder", folder);
     for (;;) {
         errno = 0;
         const dirent* found = ::readdir(entries.get());
-        if (found == nullptr) return errno == 0;  // the end of the folder, or a read error
+        if (found == nullptr) {  // the end of the folder, or a read error
+            if (errno != 0) return failure("cannot read the folder", folder);
+            return Status::ok();
+        }
         const std::string_view name = found->d_name;
         if (name == "." || name == "..") continue;
         FolderEntry entry;

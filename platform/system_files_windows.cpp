@@ -157,14 +157,18 @@ Status remove(const std::string& path) {
     return Status::ok();
 }
 
-bool list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit) {
+Status list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit) {
     // The standard information brings the short 8.3 name of each entry as
     // well: a file opens under it too.
     WIN32_FIND_DATAA found{};
     const HANDLE entries = FindFirstFileExA((folder + "*").c_str(), FindExInfoStandard, &found,
                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     // No entry at all (the root of an empty drive) is a whole listing.
-    if (entries == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (entries == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND) return Status::ok();
+        return failure("cannot read the folder", folder, code);
+    }
     do {
         FolderEntry entry;
         entry.name = found.cFileName;
@@ -174,9 +178,10 @@ bool list_folder(const std::string& folder, const std::function<void(const Folde
         entry.type = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FolderEntry::other : FolderEntry::ordinary;
         visit(entry);
     } while (FindNextFileA(entries, &found));
-    const bool whole = GetLastError() == ERROR_NO_MORE_FILES;
+    const DWORD code = GetLastError();
     FindClose(entries);
-    return whole;
+    if (code != ERROR_NO_MORE_FILES) return failure("cannot read the folder", folder, code);
+    return Status::ok();
 }
 
 bool is_regular_file(const std::string& path) {

@@ -54,7 +54,7 @@ protected:
     // Adds the soundings to the folder, lists it as a run does, and draws.
     void draw(const std::vector<Sounding>& soundings) {
         for (const Sounding& s : soundings) folder.write(name(s.hour, s.minute), s.content);
-        form.list_measurement_folder(drawn_day, drawn_day);
+        ASSERT_TRUE(form.list_measurement_folder(drawn_day, drawn_day));
         form.grafico_valori_autoscalati("022031");
     }
 
@@ -66,7 +66,7 @@ protected:
         day.write("A_station.txt", "Tucuman\n");
         for (const Sounding& s : soundings) day.write(name(s.hour, s.minute), s.content);
         form.superficie.Cls();
-        form.list_measurement_folder(drawn_day, drawn_day);
+        ASSERT_TRUE(form.list_measurement_folder(drawn_day, drawn_day));
         form.grafico_valori_autoscalati("022031");
     }
 

@@ -20,7 +20,7 @@
 #include "app/day_keys.h"
 #include "app/form1.h"
 
-void Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::sys_days last) {
+Status Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::sys_days last) {
     // The station is not known yet: the names of the days' soundings under
     // every station's scheme are kept, and no other name. A day outside the
     // range has no names kept: its files are tried by opening them.
@@ -32,4 +32,8 @@ void Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::sy
             prefixes.push_back(measurement_name_start(tipo, keys.mese_anno, keys.giorno_anno));
     }
     measurement_listing = std::make_shared<const platform::FolderListing>(cartella_autoscalati, std::move(prefixes));
+    // A folder that cannot be read is not a station without soundings: it
+    // is a share that is down, a folder renamed, a permission taken away.
+    if (const Status& listed = measurement_listing->status(); !listed) return Status::fail("measurements: " + listed.message());
+    return Status::ok();
 }

@@ -17,6 +17,7 @@
 #endif
 
 #include "app/form1.h"
+#include "platform/files.h"
 #include "support/pixels.h"
 #include "support/temp_folder.h"
 
@@ -70,7 +71,7 @@ protected:
     void station(std::int16_t tipo) {
         folder.write("0_station.txt", std::string(station_names[tipo]) + "\n");
         prepare(names, folder.slash());
-        names.list_measurement_folder(first_day, last_day);
+        ASSERT_TRUE(names.list_measurement_folder(first_day, last_day));
         ASSERT_EQ(names.riconosci_stazione(), tipo);
     }
 
@@ -114,8 +115,8 @@ TEST_F(MeasurementListing, SameChartsAsTryingEveryNameForEveryStation) {
         Form1 listed, tried;
         prepare(listed, folder.slash());
         prepare(tried, folder.slash());
-        listed.list_measurement_folder(first_day, last_day);
-        tried.list_measurement_folder(sys_days{1900y / January / 1}, sys_days{1900y / January / 1});
+        ASSERT_TRUE(listed.list_measurement_folder(first_day, last_day));
+        ASSERT_TRUE(tried.list_measurement_folder(sys_days{1900y / January / 1}, sys_days{1900y / January / 1}));
         for (int n = 1; n <= 6; ++n) {
             SCOPED_TRACE(n);
             const Image expected = chart(tried, n);
@@ -132,7 +133,7 @@ TEST_F(MeasurementListing, TheRunSeesTheFolderAsItWasWhenItBegan) {
     folder.write(name(2, 6, 10, 15), sounding("Tucuman", "30.0"));
     Form1 form;
     prepare(form, folder.slash());
-    form.list_measurement_folder(first_day, last_day);
+    ASSERT_TRUE(form.list_measurement_folder(first_day, last_day));
     const Image one_sounding = chart(form, 6);
     ASSERT_GT(count_colour(one_sounding, colours::red), 0);
 
@@ -148,8 +149,38 @@ TEST_F(MeasurementListing, TheRunSeesTheFolderAsItWasWhenItBegan) {
     // The next run lists the folder again: the note names no station.
     Form1 next;
     prepare(next, folder.slash());
-    next.list_measurement_folder(first_day, last_day);
+    ASSERT_TRUE(next.list_measurement_folder(first_day, last_day));
     EXPECT_EQ(next.riconosci_stazione(), 0);
+}
+
+// A folder that cannot be read fails the listing, with the system's reason
+// and the folder as the configuration names it; an empty folder, an empty
+// name and a name without its final separator list nothing and fail nothing.
+TEST(MeasurementFolder, ThatCannotBeReadFailsTheListing) {
+    TempFolder folder;
+    folder.write("a file", "Tucuman\n");
+    const struct {
+        const char* name;
+        std::string measurements;
+        bool readable;
+    } cases[] = {
+        {"missing", folder.slash() + "missing\\", false},
+        {"a file in its place", folder.slash() + "a file\\", false},
+        {"empty", folder.make_folder("empty").string() + "\\", true},
+        {"the working folder", "", true},
+        {"no final separator", folder.path().string(), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Form1 form;
+        prepare(form, c.measurements);
+        const Status listed = form.list_measurement_folder(first_day, last_day);
+        EXPECT_EQ(static_cast<bool>(listed), c.readable);
+        if (c.readable) continue;
+        const std::string named = "measurements: cannot read the folder " + platform::native_path(c.measurements) + ": ";
+        EXPECT_TRUE(listed.message().starts_with(named)) << listed.message();
+        EXPECT_GT(listed.message().size(), named.size()) << "no reason given";
+    }
 }
 
 }  // namespace

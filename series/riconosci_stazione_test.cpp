@@ -24,7 +24,9 @@ protected:
     // The kind recognised in the measurement folder, listed as a run lists it.
     std::int16_t recognised() {
         const std::chrono::sys_days day = std::chrono::year{2031} / 2 / 14;
-        form.list_measurement_folder(day, day);
+        // Whether the folder could be read is the run's to decide: the
+        // recognition works on whatever was listed.
+        (void)form.list_measurement_folder(day, day);
         return form.riconosci_stazione();
     }
 

@@ -35,7 +35,7 @@ Image drawn(const StationFolder& station, year_month_day today, int n) {
     form.cartella_autoscalati = station.root.slash() + "autoscalati\\";
     form.compute_day_keys();
     form.impostazioni_dimensioni_e_scala_del_form();
-    form.list_measurement_folder(sys_days{today} - days{5}, today);
+    EXPECT_TRUE(form.list_measurement_folder(sys_days{today} - days{5}, today));
     form.indice_giorno = static_cast<std::int16_t>(n);
     form.disegno_dello_stage();
     form.grafico_previsione(form.mese_anno[n]);

@@ -118,6 +118,21 @@ run_windows 'C:\stazione' --today "$today" --verbose || status=$?
 [ ! -s "$work/err" ] || fail "run in C:\\stazione reported: $(cat "$work/err")"
 check_station "$station" "pubblicità"
 
+# 1b. The measurement folder gone (a share that is down): the run writes
+# nothing, names the folder once and exits 1; every file stays as it was.
+station="$WINEPREFIX/drive_c/stazione"
+mv "$station/autoscalati" "$station/autoscalati.away"
+before=$(cd "$station" && find . -type f -exec md5sum {} + | sort)
+status=0
+run_windows 'C:\stazione' --today "$today" --verbose || status=$?
+[ "$status" -eq 1 ] || fail "run without measurement folder: status $status"
+[ "$(tr -d '\r' <"$work/err" | wc -l)" -eq 1 ] &&
+    grep -qF 'plotmuf: measurements: cannot read the folder C:\stazione\autoscalati\: ' "$work/err" ||
+    fail "run without measurement folder reported: $(cat "$work/err")"
+[ "$(cd "$station" && find . -type f -exec md5sum {} + | sort)" = "$before" ] ||
+    fail "run without measurement folder changed files"
+mv "$station/autoscalati.away" "$station/autoscalati"
+
 # 2. A drive root, S:\, with folders relative to it.
 station="$work/root"
 make_station "$station" web 'previsioni\' 'autoscalati\' 'web\'
