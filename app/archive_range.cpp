@@ -31,13 +31,6 @@ constexpr int days_per_block = 32;
 // stays small however long the range.
 constexpr int days_per_listing = 4 * 365 + 1;
 
-std::string iso_date(std::chrono::year_month_day day) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(day.year()), static_cast<unsigned>(day.month()),
-                  static_cast<unsigned>(day.day()));
-    return text;
-}
-
 }  // namespace
 
 // What the forms that draw a range share: they take the blocks of days of
@@ -88,12 +81,7 @@ void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_mo
     }
     failures += range.failed;
 
-    if (settings_.archive_page && !unreadable) {
-        std::vector<year_month> months;
-        for (year_month month = from.year() / from.month(); month <= to.year() / to.month(); month += std::chrono::months{1})
-            months.push_back(month);
-        write_archive_pages(std::move(months));
-    }
+    if (settings_.archive_page && !unreadable) write_archive_pages(from, to);
 
     const duration<double> took = steady_clock::now() - started;
     char summary[128];
@@ -113,15 +101,12 @@ void Form1::archive_days(Range& range) {
         const int end = std::min(range.days, (block + 1) * days_per_block);
         for (int d = block * days_per_block; d < end; ++d) {
             const year_month_day date{range.first + days{d}};
-            DayKeys keys = day_keys(date);
-            mese_anno[1] = std::move(keys.mese_anno);
-            giorno_anno[1] = std::move(keys.giorno_anno);
-            data_giorno[1] = std::move(keys.data_giorno);
+            set_day_keys(1, date);
 
             draw_chart();
             std::vector<std::uint8_t> gif;
             Status s = encode_gif(superficie.image(), gif);
-            if (s) s = charts.add(archived_chart(mese_anno[1], giorno_anno[1]), gif);
+            if (s) s = charts.add(archive_folder() + archived_chart_name(mese_anno[1], giorno_anno[1]), gif);
             if (s) {
                 dates.push_back(data_giorno[1]);
             } else {

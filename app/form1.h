@@ -14,6 +14,7 @@
 
 #include "app/run_output.h"
 #include "canvas/surface.h"
+#include "export/chart_files.h"
 #include "export/image_converter.h"
 #include "platform/folder_listing.h"
 #include "platform/status.h"
@@ -49,9 +50,12 @@ public:
     // `to`, drawn as Form_Load draws it and written straight to the archive.
     void archive_range(std::chrono::year_month_day from, std::chrono::year_month_day to);
 
-    // app/day_keys.cpp
+    // app/day_keys.cpp: the minute labels; the keys of the six days ending
+    // today, which leave data_corrente at today; and the keys of `date` in
+    // slot i of the day arrays.
     void fill_minute_labels();
     void compute_day_keys();
+    void set_day_keys(int i, std::chrono::year_month_day date);
     // app/configuration.cpp
     void read_configuration();
 
@@ -75,14 +79,13 @@ public:
     static std::string measurement_name_start(std::int16_t tipo_stazione, const std::string& file_previsioni,
                                               const std::string& giorno);
 
-    // export/salva_figura.cpp: the export of day indice_giorno's chart, and
-    // the path of the archived chart of the day keyed `file_previsioni` and
-    // `giorno`.
+    // export/salva_figura.cpp: the export of day indice_giorno's chart.
     Status salva_figura(const std::string& file_previsioni);
-    std::string archived_chart(const std::string& file_previsioni, const std::string& giorno) const;
-    // export/write_archive_pages.cpp: the browsing pages of `months`, and
-    // the index, from the charts in the archive folder.
-    void write_archive_pages(std::vector<std::chrono::year_month> months);
+    // The archive, below the forecast folder.
+    std::string archive_folder() const { return cartella_previsioni + std::string(archive_folder_name); }
+    // export/write_archive_pages.cpp: the browsing pages of the months from
+    // `first` to `last`, and the index, from the charts in the archive folder.
+    void write_archive_pages(std::chrono::year_month_day first, std::chrono::year_month_day last);
 
     // Fields of the run. Strings start empty, integers at 0; arrays keep the
     // index ranges the run uses, so slot 0 of the 1-based ones is unused.
@@ -109,6 +112,9 @@ public:
     std::int16_t x_precedente = 0;
     std::int16_t y_precedente = 0;
 
+    // Filled by riconosci_stazione for the kind it recognised, and read by
+    // nome_file_misura to name that kind's files; a day that recognises no
+    // kind leaves them as they were.
     std::array<std::string, 25> etichette_ore;  // 0..23 written, 24 never
 
     // The measurement folder as list_measurement_folder listed it; shared,

@@ -33,14 +33,8 @@ void Form1::Form_Load() {
         superficie.Cls();
     }
 
-    if (settings_.archive_page) {
-        std::vector<std::chrono::year_month> months;
-        for (int i = 1; i <= 6; ++i) {
-            const std::chrono::year_month_day day = std::chrono::sys_days{data_corrente} - std::chrono::days{6 - i};
-            months.push_back(day.year() / day.month());
-        }
-        write_archive_pages(std::move(months));
-    }
+    if (settings_.archive_page)
+        write_archive_pages(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
 }
 
 void Form1::start_run() {

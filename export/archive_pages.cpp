@@ -3,7 +3,9 @@
 #include <iterator>
 #include <set>
 
+#include "app/day_keys.h"
 #include "canvas/surface.h"
+#include "export/chart_files.h"
 
 using namespace std::chrono;
 
@@ -39,21 +41,9 @@ constexpr const char* style =
     "@media (min-width:2100px){.calendar{grid-template-columns:repeat(7,286px)}"
     ".weekdays{display:contents;color:var(--soft)}.pad{display:block}.day{min-height:calc(1.4em + 221px)}}\n";
 
-// `value` in decimal, zero-padded to `width` digits.
-std::string digits(int value, int width) {
-    std::string text = std::to_string(value);
-    if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), '0');
-    return text;
-}
-
 std::string month_name(year_month month) {
     return std::string(month_names[static_cast<unsigned>(month.month()) - 1]) + " " +
            std::to_string(static_cast<int>(month.year()));
-}
-
-std::string iso_date(year_month_day day) {
-    return digits(static_cast<int>(day.year()), 4) + "-" + digits(static_cast<unsigned>(day.month()), 2) + "-" +
-           digits(static_cast<unsigned>(day.day()), 2);
 }
 
 // "3 March 2024"
@@ -116,7 +106,7 @@ std::string day_cell(year_month_day day, const Archive& archive) {
     std::string html = has_chart ? "<div class=\"day\">" : "<div class=\"day empty\">";
     html += "<time datetime=\"" + html_escape(iso_date(day)) + "\">" + html_escape(caption(day)) + "</time>";
     if (has_chart)
-        html += "<img src=\"" + html_escape(archive_chart_name(day)) + "\" width=\"" +
+        html += "<img src=\"" + html_escape(archived_chart_name(day)) + "\" width=\"" +
                 std::to_string(Surface::width) + "\" height=\"" + std::to_string(Surface::height) +
                 "\" loading=\"lazy\" alt=\"" + html_escape("MUF(3000)F2 chart of " + long_date(day)) + "\">";
     return html + "</div>\n";
@@ -166,29 +156,9 @@ const std::string page_end = "</body>\n</html>\n";
 
 }  // namespace
 
-std::optional<year_month_day> archive_chart_day(std::string_view file_name) {
-    if (file_name.size() != 11 || file_name.substr(7) != ".gif") return std::nullopt;
-    int number[2] = {0, 0};  // the year, then the day of the year
-    for (std::size_t i = 0; i < 7; ++i) {
-        const char c = file_name[i];
-        if (c < '0' || c > '9') return std::nullopt;
-        int& part = number[i < 4 ? 0 : 1];
-        part = part * 10 + (c - '0');
-    }
-    const year y{number[0]};
-    const int day_of_year = number[1];
-    if (day_of_year < 1 || day_of_year > (y.is_leap() ? 366 : 365)) return std::nullopt;
-    return year_month_day{sys_days{y / January / 1} + days{day_of_year - 1}};
-}
-
-std::string archive_chart_name(year_month_day day) {
-    const int day_of_year = (sys_days{day} - sys_days{day.year() / January / 1}).count() + 1;
-    return digits(static_cast<int>(day.year()), 4) + digits(day_of_year, 3) + ".gif";
-}
-
 std::string month_page_name(year_month month) {
-    return digits(static_cast<int>(month.year()), 4) + "-" + digits(static_cast<unsigned>(month.month()), 2) +
-           ".html";
+    return zero_padded(static_cast<int>(month.year()), 4) + "-" +
+           zero_padded(static_cast<int>(static_cast<unsigned>(month.month())), 2) + ".html";
 }
 
 std::string month_page(year_month month, std::span<const year_month_day> charts) {

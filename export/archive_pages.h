@@ -14,14 +14,6 @@
 #include <string>
 #include <string_view>
 
-// The day an archive chart's file name stands for: exactly seven ASCII
-// digits (four of the year, three of the day of the year, 001 to 365, or 366
-// in a leap year) and ".gif" in lower case. Any other name: nullopt.
-std::optional<std::chrono::year_month_day> archive_chart_day(std::string_view file_name);
-
-// "2024063.gif" for 3 March 2024. `day` is a valid day of the years 0 to 9999.
-std::string archive_chart_name(std::chrono::year_month_day day);
-
 // "2024-03.html" for March 2024 (years 0 to 9999).
 std::string month_page_name(std::chrono::year_month month);
 

@@ -28,7 +28,7 @@ Status ImageConverter::carica_immagine(const std::string& path) {
     return Status::ok();
 }
 
-Status ImageConverter::salva_gif(const std::string& path, bool interlaced) {
+Status ImageConverter::salva_gif(const std::string& path, bool interlaced, platform::Replace how) {
     const std::string failed = "cannot save " + platform::native_path(path) + ": ";
     if (!picture_) return Status::fail(failed + "no picture loaded");
     if (interlaced) return Status::fail(failed + "interlaced GIF files are not supported");
@@ -39,7 +39,7 @@ Status ImageConverter::salva_gif(const std::string& path, bool interlaced) {
             return Status::fail(failed + encoded.message());
         }
     }
-    return durable ? platform::write_file_durable(path, gif_) : platform::write_file_atomic(path, gif_);
+    return platform::write_file(path, gif_, how);
 }
 
 void ImageConverter::rilascia_immagine() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "canvas/image.h"
+#include "platform/files.h"
 #include "platform/status.h"
 
 class ImageConverter {
@@ -17,19 +18,16 @@ public:
     // leaves no picture held.
     Status carica_immagine(const std::string& path);
     // Writes the held picture as a GIF file, replacing a file of that name
-    // in one step. `interlaced` selects an interlaced file; the run always
-    // passes false, and only that is supported.
-    Status salva_gif(const std::string& path, bool interlaced);
+    // in one step, and durably when asked. `interlaced` selects an
+    // interlaced file; the run always passes false, and only that is
+    // supported.
+    Status salva_gif(const std::string& path, bool interlaced,
+                     platform::Replace how = platform::Replace::atomic);
     // Forgets the held picture.
     void rilascia_immagine();
 
     // The held picture; null when none is held.
     const Image* picture() const { return picture_ ? &*picture_ : nullptr; }
-
-    // When set, salva_gif writes each file durably: whole on the disk before
-    // it replaces the old one, and the replacement on the disk before it
-    // returns (platform::write_file_durable).
-    bool durable = false;
 
 private:
     std::optional<Image> picture_;

@@ -5,8 +5,8 @@
 
 #include "app/form1.h"
 #include "export/bmp.h"
+#include "export/chart_files.h"
 #include "platform/files.h"
-#include "series/frequency_text.h"
 
 Status Form1::salva_figura(const std::string& file_previsioni) {
     // The first step that fails ends the export of this day; the steps
@@ -14,10 +14,10 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     // to replace.
     const std::string n = std::to_string(indice_giorno);
     const std::string bitmap = cartella_previsioni + "grafico" + n + ".bmp";
-    const std::string published = cartella_figure + "plotMUF" + n + ".gif";
+    const std::string published = cartella_figure + published_chart_name(indice_giorno);
     if (indice_giorno < 1 || indice_giorno > 6 || file_previsioni.size() < 6)
         return Status::fail("no key for day " + n);
-    const std::string archived = archived_chart(file_previsioni, giorno_anno[indice_giorno]);
+    const std::string archived = archive_folder() + archived_chart_name(file_previsioni, giorno_anno[indice_giorno]);
 
     if (Status s = platform::write_file_atomic(bitmap, encode_bmp(superficie.image())); !s) return s;
     if (Status s = wpdlx1.carica_immagine(bitmap); !s) return s;
@@ -31,17 +31,8 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     if (Status s = wpdlx1.salva_gif(published, false); !s) return s;
     // Day 1 is the last time a scheduled run writes this day's archived
     // chart: it must outlast a power loss.
-    wpdlx1.durable = indice_giorno == 1;
-    const Status archived_saved = wpdlx1.salva_gif(archived, false);
-    wpdlx1.durable = false;
-    if (!archived_saved) return archived_saved;
+    const platform::Replace how = indice_giorno == 1 ? platform::Replace::durably : platform::Replace::atomic;
+    if (Status s = wpdlx1.salva_gif(archived, false, how); !s) return s;
     wpdlx1.rilascia_immagine();
     return platform::remove_file(bitmap);
-}
-
-std::string Form1::archived_chart(const std::string& file_previsioni, const std::string& giorno) const {
-    // The year of the day's key (the month, then the four-digit year) and
-    // the day of the year.
-    return cartella_previsioni + "previous_RAV3000I2_plots\\" + std::string(series::characters(file_previsioni, 3, 4)) +
-           giorno + ".gif";
 }

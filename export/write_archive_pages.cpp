@@ -10,13 +10,13 @@
 #include "platform/files.h"
 #include "platform/folder_listing.h"
 
-void Form1::write_archive_pages(std::vector<std::chrono::year_month> months) {
+void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::year_month_day last) {
     // The pages show the charts that are in the folder now, whoever wrote
     // them; other files there, folders and hidden files are left out.
-    const std::string folder = cartella_previsioni + "previous_RAV3000I2_plots\\";
+    const std::string folder = archive_folder();
     std::vector<std::chrono::year_month_day> charts;
     const Status listed = platform::list_ordinary_files(folder, [&charts](std::string_view name) {
-        if (const auto day = archive_chart_day(name)) charts.push_back(*day);
+        if (const auto day = archived_chart_day(name)) charts.push_back(*day);
     });
     if (!listed) {
         ++failures;
@@ -25,8 +25,6 @@ void Form1::write_archive_pages(std::vector<std::chrono::year_month> months) {
     }
     std::sort(charts.begin(), charts.end());
 
-    std::sort(months.begin(), months.end());
-    months.erase(std::unique(months.begin(), months.end()), months.end());
     auto write = [&](const std::string& name, const std::string& page) {
         const std::span bytes(reinterpret_cast<const std::uint8_t*>(page.data()), page.size());
         if (Status s = platform::write_file_atomic(folder + name, bytes); !s) {
@@ -34,6 +32,8 @@ void Form1::write_archive_pages(std::vector<std::chrono::year_month> months) {
             report("archive pages: " + s.message());
         }
     };
-    for (const std::chrono::year_month month : months) write(month_page_name(month), month_page(month, charts));
+    for (std::chrono::year_month month = first.year() / first.month(); month <= last.year() / last.month();
+         month += std::chrono::months{1})
+        write(month_page_name(month), month_page(month, charts));
     write("index.html", index_page(charts));
 }

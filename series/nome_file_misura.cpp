@@ -1,12 +1,13 @@
 // How each station names its measurement files.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "app/day_keys.h"
 #include "app/form1.h"
-#include "series/frequency_text.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ constexpr std::array<Scheme, 7> schemes{{
 void append_name_start(std::string& name, std::int16_t tipo_stazione, const std::string& file_previsioni,
                        const std::string& giorno) {
     name += schemes[tipo_stazione].prefix;
-    name += tipo_stazione == 1 ? series::characters(file_previsioni, 5, 2) : series::characters(file_previsioni, 3, 4);
+    const std::string_view year = key_year(file_previsioni);
+    name += tipo_stazione == 1 ? year.substr(std::min<std::size_t>(2, year.size())) : year;
     name += giorno;
 }
 

@@ -1,0 +1,31 @@
+#include "export/chart_files.h"
+
+#include "app/day_keys.h"
+
+using namespace std::chrono;
+
+std::string published_chart_name(int n) { return "plotMUF" + std::to_string(n) + ".gif"; }
+
+std::string archived_chart_name(std::string_view mese_anno, std::string_view giorno_anno) {
+    return std::string(key_year(mese_anno)) + std::string(giorno_anno) + ".gif";
+}
+
+std::string archived_chart_name(year_month_day day) {
+    const DayKeys keys = day_keys(day);
+    return archived_chart_name(keys.mese_anno, keys.giorno_anno);
+}
+
+std::optional<year_month_day> archived_chart_day(std::string_view file_name) {
+    if (file_name.size() != 11 || file_name.substr(7) != ".gif") return std::nullopt;
+    int number[2] = {0, 0};  // the year, then the day of the year
+    for (std::size_t i = 0; i < 7; ++i) {
+        const char c = file_name[i];
+        if (c < '0' || c > '9') return std::nullopt;
+        int& part = number[i < 4 ? 0 : 1];
+        part = part * 10 + (c - '0');
+    }
+    const year y{number[0]};
+    const int n = number[1];
+    if (n < 1 || n > (y.is_leap() ? 366 : 365)) return std::nullopt;
+    return year_month_day{sys_days{y / January / 1} + days{n - 1}};
+}
