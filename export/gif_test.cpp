@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <set>
@@ -95,6 +96,21 @@ Image patchwork(int width, int height, int colours, unsigned seed) {
     return image;
 }
 
+// Overlapping filled rectangles of a few colours, like a map: long runs
+// that end at many different places.
+Image blocks(int width, int height, int colours, unsigned seed) {
+    std::mt19937 random(seed);
+    Image image = blank(width, height);
+    for (int i = 0; i < 400; ++i) {
+        const int x = static_cast<int>(random() % width), y = static_cast<int>(random() % height);
+        const int w = 1 + static_cast<int>(random() % 60), h = 1 + static_cast<int>(random() % 40);
+        const Rgb c = grey(static_cast<int>(random() % colours * 20));
+        for (int yy = y; yy < std::min(y + h, height); ++yy)
+            for (int xx = x; xx < std::min(x + w, width); ++xx) image.pixels[static_cast<std::size_t>(yy) * width + xx] = c;
+    }
+    return image;
+}
+
 struct Case {
     std::string name;
     Image image;
@@ -124,6 +140,8 @@ std::vector<Case> pictures() {
         {"patchwork_10", patchwork(382, 270, 10, 50)},
         {"patchwork_22", patchwork(381, 155, 22, 176)},
         {"patchwork_6", patchwork(439, 448, 6, 282)},
+        {"map_of_12_colours", blocks(640, 480, 12, 14)},
+        {"map_of_5_colours", blocks(333, 251, 5, 27)},
         {"one_row", noise(3000, 1, 4, 6)},
         {"one_column", noise(1, 3000, 4, 6)},
     };

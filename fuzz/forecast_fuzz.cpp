@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "app/form1.h"
-#include "fuzz/fuzz_folder.h"
+#include "support/temp_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const FuzzFolder folder;
+    static const TempFolder folder;  // a folder of the fuzzing process's own
     folder.write("032024.txt", std::string_view(reinterpret_cast<const char*>(data), size));
 
     Form1 form;

@@ -15,10 +15,11 @@
 #include <string_view>
 
 #include "app/form1.h"
-#include "fuzz/fuzz_folder.h"
+#include "support/day_form.h"
+#include "support/temp_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const FuzzFolder folder;
+    static const TempFolder folder;  // a folder of the fuzzing process's own
     static const char* const names[] = {"A_station.TXT", "TUJ2O_20310451010.TXT", "TUJ2O_20310451022.TXT",
                                         "TUJ2O_20310451025.TXT"};
 
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool more = true;
     for (const char* name : names) {
         if (!more) {
-            folder.remove(name);
+            std::filesystem::remove(folder.path() / name);
             continue;
         }
         const std::size_t cut = rest.find("####");
@@ -45,14 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // As a run does it: the folder listed, then the day drawn.
     Form1 form;
-    form.fill_minute_labels();
-    form.impostazioni_dimensioni_e_scala_del_form();
-    form.cartella_autoscalati = "./";
-    form.indice_giorno = 1;
-    form.mese_anno[1] = "022031";
-    form.giorno_anno[1] = "045";
-    const std::chrono::sys_days day = std::chrono::year{2031} / 2 / 14;
-    if (!form.list_measurement_folder(day, day)) return 0;
+    prepare_day_form(form, "./");
+    if (!form.list_measurement_folder(form_day, form_day)) return 0;
     form.grafico_valori_autoscalati(form.mese_anno[1]);
     return 0;
 }

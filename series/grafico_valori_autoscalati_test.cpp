@@ -11,16 +11,13 @@
 #endif
 
 #include "app/form1.h"
+#include "support/day_form.h"
 #include "support/pixels.h"
+#include "support/sounding.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-// A sounding file of the station Tucuman: the value field is characters
-// 16 to 19 of line 4.
-std::string sounding(const std::string& field, const std::string& end = "\r\n") {
-    return "Tucuman" + end + "2031.02.14" + end + "autoscaled" + end + "FoF2 MUF3000 = " + field + " MHz" + end;
-}
 
 struct Sounding {
     int hour;
@@ -28,18 +25,11 @@ struct Sounding {
     std::string content;
 };
 
-const std::chrono::sys_days drawn_day = std::chrono::year{2031} / 2 / 14;
-
 // A form drawing 14 February 2031 from a measurement folder of the test's own.
 class ObservedValues : public testing::Test {
 protected:
     ObservedValues() {
-        form.impostazioni_dimensioni_e_scala_del_form();
-        form.cartella_autoscalati = folder.slash();
-        form.indice_giorno = 1;
-        form.mese_anno[1] = "022031";
-        form.giorno_anno[1] = "045";
-        form.fill_minute_labels();
+        prepare_day_form(form, folder.slash());
         // Listed before every sounding, so it names the station whatever
         // the soundings hold.
         folder.write("A_station.txt", "Tucuman\n");
@@ -54,7 +44,7 @@ protected:
     // Adds the soundings to the folder, lists it as a run does, and draws.
     void draw(const std::vector<Sounding>& soundings) {
         for (const Sounding& s : soundings) folder.write(name(s.hour, s.minute), s.content);
-        ASSERT_TRUE(form.list_measurement_folder(drawn_day, drawn_day));
+        ASSERT_TRUE(form.list_measurement_folder(form_day, form_day));
         form.grafico_valori_autoscalati("022031");
     }
 
@@ -66,7 +56,7 @@ protected:
         day.write("A_station.txt", "Tucuman\n");
         for (const Sounding& s : soundings) day.write(name(s.hour, s.minute), s.content);
         form.superficie.Cls();
-        ASSERT_TRUE(form.list_measurement_folder(drawn_day, drawn_day));
+        ASSERT_TRUE(form.list_measurement_folder(form_day, form_day));
         form.grafico_valori_autoscalati("022031");
     }
 
@@ -115,23 +105,23 @@ TEST_F(ObservedValues, JoinedOnlyToAValueTwoOrThreeUnitsEarlierInProcessingOrder
         float x1, y1, x2, y2;
         bool joined;
     } cases[] = {
-        {"gap 2", {{10, 10, sounding("30.0")}, {10, 22, sounding("10.0")}}, 102, 300, 104, 100, true},
-        {"gap 3", {{10, 15, sounding("30.0")}, {10, 30, sounding("10.0")}}, 102, 300, 105, 100, true},
-        {"gap 1", {{10, 10, sounding("30.0")}, {10, 20, sounding("10.0")}}, 102, 300, 103, 100, false},
-        {"gap 5", {{10, 15, sounding("30.0")}, {10, 45, sounding("10.0")}}, 102, 300, 107, 100, false},
-        {"gap -7: minute 00 comes after minute 45", {{10, 45, sounding("30.0")}, {10, 60, sounding("10.0")}},
+        {"gap 2", {{10, 10, sounding_file("30.0")}, {10, 22, sounding_file("10.0")}}, 102, 300, 104, 100, true},
+        {"gap 3", {{10, 15, sounding_file("30.0")}, {10, 30, sounding_file("10.0")}}, 102, 300, 105, 100, true},
+        {"gap 1", {{10, 10, sounding_file("30.0")}, {10, 20, sounding_file("10.0")}}, 102, 300, 103, 100, false},
+        {"gap 5", {{10, 15, sounding_file("30.0")}, {10, 45, sounding_file("10.0")}}, 102, 300, 107, 100, false},
+        {"gap -7: minute 00 comes after minute 45", {{10, 45, sounding_file("30.0")}, {10, 60, sounding_file("10.0")}},
          107, 300, 100, 100, false},
-        {"minute 58 lies at the next hour", {{10, 58, sounding("30.0")}, {11, 10, sounding("10.0")}},
+        {"minute 58 lies at the next hour", {{10, 58, sounding_file("30.0")}, {11, 10, sounding_file("10.0")}},
          110, 300, 112, 100, true},
-        {"never to a value of 0", {{10, 10, sounding("00.0")}, {10, 22, sounding("30.0")}}, 102, 0, 104, 300, false},
-        {"never to a short field, read as 0", {{10, 10, "1\n2\n3\nshort line\n"}, {10, 22, sounding("30.0")}},
+        {"never to a value of 0", {{10, 10, sounding_file("00.0")}, {10, 22, sounding_file("30.0")}}, 102, 0, 104, 300, false},
+        {"never to a short field, read as 0", {{10, 10, "1\n2\n3\nshort line\n"}, {10, 22, sounding_file("30.0")}},
          102, 0, 104, 300, false},
-        {"across a tick", {{10, 15, sounding("30.0")}, {10, 20, sounding("N/A ")}, {10, 30, sounding("10.0")}},
+        {"across a tick", {{10, 15, sounding_file("30.0")}, {10, 20, sounding_file("N/A ")}, {10, 30, sounding_file("10.0")}},
          102, 300, 105, 100, true},
         {"a tick does not shorten the gap",
-         {{10, 15, sounding("30.0")}, {10, 30, sounding(" N/A")}, {10, 45, sounding("10.0")}}, 102, 300, 107, 100, false},
-        {"across a file of three lines", {{10, 10, sounding("30.0")}, {10, 16, "Tucuman\n2\nFoF2 MUF3000 = 50.0\n"},
-                                          {10, 27, sounding("10.0")}},
+         {{10, 15, sounding_file("30.0")}, {10, 30, sounding_file(" N/A")}, {10, 45, sounding_file("10.0")}}, 102, 300, 107, 100, false},
+        {"across a file of three lines", {{10, 10, sounding_file("30.0")}, {10, 16, "Tucuman\n2\nFoF2 MUF3000 = 50.0\n"},
+                                          {10, 27, sounding_file("10.0")}},
          102, 300, 104, 100, true},
     };
     for (const auto& c : cases) {
@@ -146,8 +136,8 @@ TEST_F(ObservedValues, JoinedOnlyToAValueTwoOrThreeUnitsEarlierInProcessingOrder
 
 TEST_F(ObservedValues, EachHourIsReadFromMinute01ToMinute59AndThenMinute00) {
     // Soundings every quarter hour from 10:00 to 11:30.
-    draw({{10, 60, sounding("50.0")}, {10, 15, sounding("10.0")}, {10, 30, sounding("30.0")},
-             {10, 45, sounding("10.0")}, {11, 15, sounding("30.0")}, {11, 30, sounding("10.0")}});
+    draw({{10, 60, sounding_file("50.0")}, {10, 15, sounding_file("10.0")}, {10, 30, sounding_file("30.0")},
+             {10, 45, sounding_file("10.0")}, {11, 15, sounding_file("30.0")}, {11, 30, sounding_file("10.0")}});
     EXPECT_TRUE(dot(100, 500));
     EXPECT_TRUE(segment(102, 100, 105, 300));   // 10:15 to 10:30
     EXPECT_TRUE(segment(105, 300, 107, 100));   // 10:30 to 10:45
@@ -164,14 +154,14 @@ TEST_F(ObservedValues, TheValueFieldAndItsTick) {
         float y;       // the dot's y; none when negative
         bool tick;
     } cases[] = {
-        {"value", sounding("30.0"), 300, false},
-        {"one whole-MHz digit", sounding(" 9.8"), 98, false},
-        {"the point is not looked at", sounding("25x7"), 257, false},
-        {"above the frame: nothing is clipped", sounding("58.0"), 580, false},
-        {"lower-case n/a is no number", sounding("n/a "), 0, false},
+        {"value", sounding_file("30.0"), 300, false},
+        {"one whole-MHz digit", sounding_file(" 9.8"), 98, false},
+        {"the point is not looked at", sounding_file("25x7"), 257, false},
+        {"above the frame: nothing is clipped", sounding_file("58.0"), 580, false},
+        {"lower-case n/a is no number", sounding_file("n/a "), 0, false},
         {"a line 4 shorter than 16 characters", "1\n2\n3\nFoF2\n", 0, false},
-        {"N/A", sounding("N/A "), -1, true},
-        {"N/A after a blank", sounding(" N/A"), -1, true},
+        {"N/A", sounding_file("N/A "), -1, true},
+        {"N/A after a blank", sounding_file(" N/A"), -1, true},
         {"N/A at the end of the line", "1\n2\n3\nFoF2 MUF3000 = N/A\n", -1, true},
     };
     for (const auto& c : cases) {
@@ -193,7 +183,7 @@ TEST_F(ObservedValues, TheValueFieldAndItsTick) {
 TEST_F(ObservedValues, TheLastMinutesOfTheDayLieAtTheEndOfTheTimeAxis) {
     for (int minute : {58, 59}) {
         SCOPED_TRACE(minute);
-        draw_afresh({{23, minute, sounding("20.0")}, {23, 60, sounding("N/A ")}});
+        draw_afresh({{23, minute, sounding_file("20.0")}, {23, 60, sounding_file("N/A ")}});
         EXPECT_TRUE(dot(240, 200));
         EXPECT_EQ(form.superficie.column(240), 275);
         EXPECT_TRUE(tick(230));  // minute 00 of hour 23
@@ -206,13 +196,13 @@ TEST_F(ObservedValues, AnyLineEndAndAnyContentOfTheOtherLines) {
         const char* name;
         std::string content;
     } cases[] = {
-        {"LF", sounding("30.0", "\n")},
-        {"CR only", sounding("30.0", "\r")},
+        {"LF", sounding_file("30.0", "Tucuman", "\n")},
+        {"CR only", sounding_file("30.0", "Tucuman", "\r")},
         {"no final line end", "Tucuman\n2\n3\nFoF2 MUF3000 = 30.0"},
         {"binary lines", std::string("\0\xff\x01\n\x80\x81\n\0\0\0\n", 11) + "FoF2 MUF3000 = 30.0\n"},
         {"long lines", long_line + "\n" + long_line + "\r\n" + long_line + "\r" + "FoF2 MUF3000 = 30.0" + long_line + "\n"},
         {"empty lines", "\n\n\nFoF2 MUF3000 = 30.0\n"},
-        {"more lines", sounding("30.0") + sounding("10.0") + "FoF2 MUF3000 = 10.0\n"},
+        {"more lines", sounding_file("30.0") + sounding_file("10.0") + "FoF2 MUF3000 = 10.0\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -240,7 +230,7 @@ TEST_F(ObservedValues, AFolderOrAPipeAtASoundingNameIsPassedOver) {
     ASSERT_EQ(::mkfifo((folder.path() / name(10, 17)).c_str(), 0600), 0);
 #endif
     // Without a writer, opening the pipe for reading must not wait.
-    draw({{10, 10, sounding("30.0")}, {10, 22, sounding("10.0")}});
+    draw({{10, 10, sounding_file("30.0")}, {10, 22, sounding_file("10.0")}});
     EXPECT_TRUE(dot(102, 300));
     EXPECT_TRUE(dot(104, 100));
     EXPECT_TRUE(segment(102, 300, 104, 100));
@@ -248,7 +238,7 @@ TEST_F(ObservedValues, AFolderOrAPipeAtASoundingNameIsPassedOver) {
 
 TEST_F(ObservedValues, NoMarksWhenTheStationIsNotRecognised) {
     const std::vector<Sounding> day_of_soundings = {
-        {10, 15, sounding("30.0")}, {10, 30, sounding("N/A ")}, {10, 45, sounding("10.0")}};
+        {10, 15, sounding_file("30.0")}, {10, 30, sounding_file("N/A ")}, {10, 45, sounding_file("10.0")}};
     // A note listed before the soundings; then a station name in lower case.
     for (const char* first : {"Remember the antenna\n", "tucuman\n"}) {
         SCOPED_TRACE(first);

@@ -19,6 +19,7 @@
 #include "app/form1.h"
 #include "platform/files.h"
 #include "support/pixels.h"
+#include "support/sounding.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -29,9 +30,6 @@ namespace {
 constexpr std::array<const char*, 7> station_names = {"", "Gibilmanna", "Tucuman", "Bahia Blanca", "Rome", "La_Spezia",
                                                       "Mali"};
 
-std::string sounding(const std::string& station, const std::string& field) {
-    return station + "\r\n2\r\n3\r\nFoF2 MUF3000 = " + field + " MHz\r\n";
-}
 
 // The six days of a run across New Year: 30 December 2030 to 4 January
 // 2031, so that the days' names hold two years.
@@ -90,7 +88,7 @@ TEST_F(MeasurementListing, SameChartsAsTryingEveryNameForEveryStation) {
             for (int hour : {0, 9, 23}) {
                 for (int minute : {15, 30, 45, 58, 60}) {
                     folder.write(name(tipo, n, hour, minute),
-                                 sounding(s, minute == 30 ? "N/A " : std::to_string(10 + hour) + ".5"));
+                                 sounding_file(minute == 30 ? "N/A " : std::to_string(10 + hour) + ".5", s));
                 }
             }
         }
@@ -108,7 +106,7 @@ TEST_F(MeasurementListing, SameChartsAsTryingEveryNameForEveryStation) {
         std::string lower = name(tipo, 6, 14, 15);
         std::transform(lower.begin(), lower.end(), lower.begin(),
                        [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-        folder.write(lower, sounding(s, "44.4"));
+        folder.write(lower, sounding_file("44.4", s));
 
         // The run's listing, and one of days long past, which keeps none of
         // these names: each is then tried by opening it.
@@ -130,7 +128,7 @@ TEST_F(MeasurementListing, SameChartsAsTryingEveryNameForEveryStation) {
 // it began; the next run sees what changed.
 TEST_F(MeasurementListing, TheRunSeesTheFolderAsItWasWhenItBegan) {
     station(2);
-    folder.write(name(2, 6, 10, 15), sounding("Tucuman", "30.0"));
+    folder.write(name(2, 6, 10, 15), sounding_file("30.0"));
     Form1 form;
     prepare(form, folder.slash());
     ASSERT_TRUE(form.list_measurement_folder(first_day, last_day));
@@ -138,7 +136,7 @@ TEST_F(MeasurementListing, TheRunSeesTheFolderAsItWasWhenItBegan) {
     ASSERT_GT(count_colour(one_sounding, colours::red), 0);
 
     // A sounding written during the run, and a note that now comes first.
-    folder.write(name(2, 6, 11, 15), sounding("Tucuman", "40.0"));
+    folder.write(name(2, 6, 11, 15), sounding_file("40.0"));
     folder.write("00_note.txt", "Remember the antenna\n");
     EXPECT_TRUE(chart(form, 6).pixels == one_sounding.pixels);
 

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "app/form1.h"
+#include "support/day_form.h"
+#include "support/sounding.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -13,27 +15,20 @@ namespace {
 // day 14 February 2031 as day 1.
 class Station : public testing::Test {
 protected:
-    Station() {
-        form.cartella_autoscalati = folder.slash();
-        form.indice_giorno = 1;
-        form.mese_anno[1] = "022031";
-        form.giorno_anno[1] = "045";
-        form.fill_minute_labels();
-    }
+    Station() { prepare_day_form(form, folder.slash()); }
 
     // The kind recognised in the measurement folder, listed as a run lists it.
     std::int16_t recognised() {
-        const std::chrono::sys_days day = std::chrono::year{2031} / 2 / 14;
         // Whether the folder could be read is the run's to decide: the
         // recognition works on whatever was listed.
-        (void)form.list_measurement_folder(day, day);
+        (void)form.list_measurement_folder(form_day, form_day);
         return form.riconosci_stazione();
     }
 
     // The kind recognised in a folder holding one file with this first line.
     std::int16_t kind_of(const std::string& first_line) {
         TempFolder alone;
-        alone.write("20310451325.TXT", first_line + "\r\nline 2\r\nline 3\r\nFoF2 MUF3000 = 12.3\r\n");
+        alone.write("20310451325.TXT", sounding_file("12.3", first_line));
         form.cartella_autoscalati = alone.slash();
         return recognised();
     }

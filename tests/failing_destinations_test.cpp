@@ -71,13 +71,7 @@ class FailingDestination : public testing::TestWithParam<Fault> {};
 
 TEST_P(FailingDestination, LeavesThePreviousChartsAsTheyWereAndTheNextRunMends) {
     const Fault& fault = GetParam();
-    // The charts wanted: the station's data drawn with nothing in the way.
-    std::vector<std::string> wanted;
-    {
-        StationFolder plain;
-        ASSERT_EQ(run(plain).status, 0);
-        wanted = plain.output_bytes();
-    }
+    const std::vector<std::string>& wanted = station::plain_charts();
 
     StationFolder folder;
     std::unique_ptr<Tmpfs> tmpfs;
@@ -87,12 +81,7 @@ TEST_P(FailingDestination, LeavesThePreviousChartsAsTheyWereAndTheNextRunMends) 
         if (fault.mount_over == forecasts) folder.root.make_folder(archive);
         folder.write_data({});
     }
-
-    // An earlier run drew the charts without forecast files.
-    const fs::path previsioni = folder.root.path() / "previsioni";
-    for (const char* month : {"022024", "032024"}) fs::rename(previsioni / (month + std::string(".txt")), previsioni / month);
-    ASSERT_EQ(run(folder).status, 0);
-    for (const char* month : {"022024", "032024"}) fs::rename(previsioni / month, previsioni / (month + std::string(".txt")));
+    station::draw_without_forecasts(folder);
     ASSERT_NE(folder.output_bytes(), wanted);
 
     fault.make(folder, tmpfs.get());

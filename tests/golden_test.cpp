@@ -15,6 +15,7 @@
 #include "export/gif.h"
 #include "support/gif_decode.h"
 #include "support/plotmuf_process.h"
+#include "support/sounding.h"
 #include "support/station_folder.h"
 
 namespace fs = std::filesystem;
@@ -55,9 +56,7 @@ void expect_golden(const fs::path& drawn_path, const std::string& name) {
     ADD_FAILURE() << name << " differs from " << approved_path << "; difference in " << difference;
 }
 
-std::string gibi(const char* field) {
-    return std::string("Gibilmanna\r\nx\r\ny\r\nMUF(3000)F2 =  ") + field + " MHz\r\n";
-}
+std::string gibi(const char* field) { return sounding_file(field, "Gibilmanna"); }
 
 TEST(Golden, TheExampleStation) {
     TempFolder station;

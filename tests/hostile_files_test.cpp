@@ -43,18 +43,6 @@ std::map<std::string, std::string> pictures(const StationFolder& folder) {
     return found;
 }
 
-// The twelve charts of the station written plainly (which show its data:
-// Run.WritesTwelveGifsThatShowExactlyTheChartsDrawn), drawn once for all tests.
-const std::vector<std::string>& plain_charts() {
-    static const std::vector<std::string> charts = [] {
-        StationFolder folder;
-        const ChildEnd end = run(folder);
-        EXPECT_TRUE(end.in_time && end.status == 0) << "the plain station";
-        return folder.output_bytes();
-    }();
-    return charts;
-}
-
 // A file of `head`, then `hole` NUL bytes that take no room on the disk,
 // then `tail`.
 void write_sparse(const fs::path& path, const std::string& head, off_t hole, const std::string& tail) {
@@ -85,7 +73,7 @@ TEST(HostileFiles, TheSameDataInAnyLayoutGiveTheSameCharts) {
         const ChildEnd end = run(folder);
         ASSERT_TRUE(end.in_time);
         EXPECT_EQ(end.status, 0);
-        EXPECT_TRUE(folder.output_bytes() == plain_charts());
+        EXPECT_TRUE(folder.output_bytes() == station::plain_charts());
         EXPECT_EQ(station::leftovers(folder.root.path()), std::vector<std::string>{});
         if (!memory_is_instrumented) {
             EXPECT_LT(end.peak_kb, 16 * 1024) << "peak resident memory, KiB";
@@ -109,7 +97,7 @@ TEST(HostileFiles, LinesOfAGigabyteAreSkippedInBoundedMemory) {
     const ChildEnd end = run(folder, {}, std::chrono::minutes(5));  // three gigabytes to read
     ASSERT_TRUE(end.in_time);
     EXPECT_EQ(end.status, 0);
-    EXPECT_TRUE(folder.output_bytes() == plain_charts());
+    EXPECT_TRUE(folder.output_bytes() == station::plain_charts());
     if (!memory_is_instrumented) {
         EXPECT_LT(end.peak_kb, 16 * 1024) << "peak resident memory, KiB";
     }
@@ -132,7 +120,7 @@ TEST(HostileFiles, MoreSoundingNamesThanTheRunKeepsGiveTheSameCharts) {
     const ChildEnd end = run(folder);
     ASSERT_TRUE(end.in_time);
     EXPECT_EQ(end.status, 0);
-    EXPECT_TRUE(folder.output_bytes() == plain_charts());
+    EXPECT_TRUE(folder.output_bytes() == station::plain_charts());
     if (!memory_is_instrumented) {
         EXPECT_LT(end.peak_kb, 8 * 1024) << "peak resident memory, KiB";
     }
@@ -174,8 +162,8 @@ TEST(HostileFiles, AFileThatShrinksWhileItIsReadGivesOneOfItsCharts) {
         ASSERT_TRUE(end.in_time);
         EXPECT_EQ(end.status, 0);
         const std::string today = read_text(folder.published(6));
-        EXPECT_TRUE(today == plain_charts()[5] || today == without_forecast[5]);
-        EXPECT_EQ(read_text(folder.published(5)), plain_charts()[4]);  // February's file never shrinks
+        EXPECT_TRUE(today == station::plain_charts()[5] || today == without_forecast[5]);
+        EXPECT_EQ(read_text(folder.published(5)), station::plain_charts()[4]);  // February's file never shrinks
     }
     stop = true;
     shrinker.join();

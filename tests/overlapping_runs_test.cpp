@@ -25,12 +25,7 @@ namespace {
 std::vector<std::string> args() { return {"--today", station::today}; }
 
 TEST(OverlappingRuns, EightRunsTogetherAllEndAndEveryChartIsWholeAtAnyMoment) {
-    std::vector<std::string> wanted;
-    {
-        StationFolder plain;
-        ASSERT_EQ(run_plotmuf(plain.work(), args()).status, 0);
-        wanted = plain.output_bytes();
-    }
+    const std::vector<std::string>& wanted = station::plain_charts();
     for (const std::string& chart : wanted) {
         Image image;
         ASSERT_TRUE(decode_gif({reinterpret_cast<const std::uint8_t*>(chart.data()), chart.size()}, image));
@@ -38,10 +33,7 @@ TEST(OverlappingRuns, EightRunsTogetherAllEndAndEveryChartIsWholeAtAnyMoment) {
 
     // The charts of an earlier run, without forecast files, are in place.
     StationFolder folder;
-    const fs::path previsioni = folder.root.path() / "previsioni";
-    for (const char* month : {"022024", "032024"}) fs::rename(previsioni / (month + std::string(".txt")), previsioni / month);
-    ASSERT_EQ(run_plotmuf(folder.work(), args()).status, 0);
-    for (const char* month : {"022024", "032024"}) fs::rename(previsioni / month, previsioni / (month + std::string(".txt")));
+    station::draw_without_forecasts(folder);
     const std::vector<std::string> before = folder.output_bytes();
 
     // A reader, as a web server would be, polls all twelve files.

@@ -27,22 +27,19 @@ std::optional<Image> decoded(const fs::path& path) {
     return image;
 }
 
-// The chart of day `n` of the six ending `today`, as the run draws it in memory.
+// The chart of day `n` of the six ending `today`, drawn in memory by the
+// steps of the run: the configuration of the station's working folder,
+// the day keys, the scale, the folder listed, the chart of the day.
 Image drawn(const StationFolder& station, year_month_day today, int n) {
     Form1 form({.today = today});
     form.fill_minute_labels();
-    form.cartella_previsioni = station.root.slash() + "previsioni\\";
-    form.cartella_autoscalati = station.root.slash() + "autoscalati\\";
+    form.cartella_corrente = station.work().string() + "/";
+    form.read_configuration();
     form.compute_day_keys();
     form.impostazioni_dimensioni_e_scala_del_form();
     EXPECT_TRUE(form.list_measurement_folder(sys_days{today} - days{5}, today));
     form.indice_giorno = static_cast<std::int16_t>(n);
-    form.disegno_dello_stage();
-    form.grafico_previsione(form.mese_anno[n]);
-    form.grafico_valori_autoscalati(form.mese_anno[n]);
-    form.superficie.CurrentX = 75;
-    form.superficie.CurrentY = 600;
-    form.superficie.Print("Date: " + form.data_giorno[n]);
+    form.draw_chart();
     return form.superficie.image();
 }
 

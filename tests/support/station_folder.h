@@ -1,6 +1,6 @@
 #pragma once
-// Test support (header only): a station folder for the end-to-end tests that
-// run the binary on it. The configuration lies in the working folder
+// Test support (POSIX only, header only): a station folder for the
+// end-to-end tests that run the binary on it. The configuration lies in the working folder
 // "stazione"; forecast files, scratch bitmaps and the archive in
 // "previsioni"; the soundings in "autoscalati"; the published figures in
 // "web". The configuration names the three folders by their full paths.
@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "support/plotmuf_process.h"
 #include "support/temp_folder.h"
 
 namespace station {
@@ -73,11 +76,6 @@ inline std::string text(const std::vector<std::string>& lines, const Layout& lay
         if (i + 1 < layout.extra_lines || layout.final_line_end) out += layout.line_end;
     }
     return out;
-}
-
-// A first line of a sounding of the Tucuman station, and the whole sounding.
-inline std::string sounding(const std::string& field, const std::string& first_line = "Tucuman") {
-    return first_line + "\r\nline 2\r\nline 3\r\nFoF2 MUF3000 = " + field + " MHz\r\n";
 }
 
 struct NoData {};
@@ -138,6 +136,28 @@ public:
 
     TempFolder root;
 };
+
+// The twelve charts of the station's data with nothing in the way, drawn
+// once for the whole test program: what every run on that data must write.
+inline const std::vector<std::string>& plain_charts() {
+    static const std::vector<std::string> charts = [] {
+        StationFolder plain;
+        const RunResult run = run_plotmuf(plain.work(), {"--today", today});
+        EXPECT_TRUE(run.in_time && run.status == 0) << "the plain station: " << run.err;
+        return plain.output_bytes();
+    }();
+    return charts;
+}
+
+// Leaves in `folder` the twelve charts of an earlier run that found no
+// forecast file: each differs from the plain chart of its place.
+inline void draw_without_forecasts(const StationFolder& folder) {
+    const fs::path previsioni = folder.root.path() / "previsioni";
+    for (const char* month : {"022024", "032024"}) fs::rename(previsioni / (month + std::string(".txt")), previsioni / month);
+    const RunResult run = run_plotmuf(folder.work(), {"--today", today});
+    EXPECT_EQ(run.status, 0) << "the run without forecasts: " << run.err;
+    for (const char* month : {"022024", "032024"}) fs::rename(previsioni / month, previsioni / (month + std::string(".txt")));
+}
 
 // Every file below `folder`, by path relative to it, sorted.
 inline std::vector<std::string> files_in(const fs::path& folder) {
