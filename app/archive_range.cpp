@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
+#include <span>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -59,7 +60,9 @@ void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_mo
         // A folder that cannot be read draws no chart: the days not drawn
         // yet all fail, and the archive's pages stay as they are.
         if (Status s = list_measurement_folder(range.first, range.first + days{range.days - 1}); !s) {
-            range.failed += static_cast<int>((sys_days{to} - range.first).count()) + 1;
+            const int not_drawn = static_cast<int>((sys_days{to} - range.first).count()) + 1;
+            range.failed += not_drawn;
+            record.failed += not_drawn;
             report(s.message());
             unreadable = true;
             break;
@@ -71,6 +74,7 @@ void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_mo
         // every other block. Where no thread can be started, this form
         // draws them all.
         Form1 second = *this;
+        second.record = {};
         std::thread helper;
         try {
             helper = std::thread([&second, &range] { second.archive_days(range); });
@@ -78,6 +82,9 @@ void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_mo
         }
         archive_days(range);
         if (helper.joinable()) helper.join();
+        record.days.insert(record.days.end(), second.record.days.begin(), second.record.days.end());
+        record.exported += second.record.exported;
+        record.failed += second.record.failed;
     }
     failures += range.failed;
 
@@ -97,31 +104,42 @@ void Form1::archive_days(Range& range) {
     indice_giorno = 1;
     for (int block = range.next_block++; block * days_per_block < range.days; block = range.next_block++) {
         platform::DurableWrites charts;
-        std::vector<std::string> dates;  // of the charts added
+        std::vector<std::string> dates;  // of the block's days
+        std::vector<bool> failed;        // each of them
+        std::vector<std::size_t> day_of; // of each file added
         const int end = std::min(range.days, (block + 1) * days_per_block);
         for (int d = block * days_per_block; d < end; ++d) {
             const year_month_day date{range.first + days{d}};
             set_day_keys(1, date);
 
             draw_chart();
+            record_day();
+            dates.push_back(data_giorno[1]);
+            const std::string chart = archive_folder() + archived_chart_name(mese_anno[1], giorno_anno[1]);
             std::vector<std::uint8_t> gif;
             Status s = encode_gif(superficie.image(), gif);
-            if (s) s = charts.add(archive_folder() + archived_chart_name(mese_anno[1], giorno_anno[1]), gif);
-            if (s) {
-                dates.push_back(data_giorno[1]);
-            } else {
-                ++range.failed;
-                report("day " + data_giorno[1] + ": " + s.message());
+            if (s) s = charts.add(chart, gif);
+            if (s) day_of.push_back(dates.size() - 1);
+            // The files beside a chart are written as it is.
+            for (const auto& [path, text] : files_beside(chart)) {
+                if (!s) break;
+                s = charts.add(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+                if (s) day_of.push_back(dates.size() - 1);
             }
+            failed.push_back(!s);
+            if (!s) report("day " + data_giorno[1] + ": " + s.message());
             superficie.Cls();
             output_->progress("plotmuf: archiving day " + std::to_string(++range.done) + " of " +
                               std::to_string(range.total) + ", " + iso_date(date));
         }
+        // A day fails once, at the first of its files that fails.
         const std::vector<Status> written = charts.finish();
         for (std::size_t i = 0; i < written.size(); ++i) {
-            if (written[i]) continue;
-            ++range.failed;
-            report("day " + dates[i] + ": " + written[i].message());
+            if (written[i] || failed[day_of[i]]) continue;
+            failed[day_of[i]] = true;
+            report("day " + dates[day_of[i]] + ": " + written[i].message());
         }
+        for (const bool f : failed) ++(f ? record.failed : record.exported);
+        range.failed += static_cast<int>(std::count(failed.begin(), failed.end(), true));
     }
 }

@@ -22,6 +22,24 @@ std::string iso_date(std::chrono::year_month_day date) {
            zero_padded(static_cast<int>(static_cast<unsigned>(date.day())), 2);
 }
 
+std::string_view month_name(std::chrono::month month) {
+    static constexpr std::string_view names[] = {"January", "February", "March",     "April",   "May",      "June",
+                                                 "July",    "August",   "September", "October", "November", "December"};
+    return names[(static_cast<unsigned>(month) + 11) % 12];
+}
+
+std::string_view weekday_name(std::chrono::weekday day) {
+    static constexpr std::string_view names[] = {"Monday", "Tuesday", "Wednesday", "Thursday",
+                                                 "Friday", "Saturday", "Sunday"};
+    return names[(day.iso_encoding() + 6) % 7];
+}
+
+std::string long_date(std::chrono::year_month_day date) {
+    return std::string(weekday_name(std::chrono::weekday{std::chrono::sys_days{date}})) + " " +
+           std::to_string(static_cast<unsigned>(date.day())) + " " + std::string(month_name(date.month())) + " " +
+           std::to_string(static_cast<int>(date.year()));
+}
+
 std::string_view key_year(std::string_view mese_anno) { return mese_anno.size() >= 6 ? mese_anno.substr(2, 4) : ""; }
 
 DayKeys day_keys(std::chrono::year_month_day date) {
@@ -53,6 +71,7 @@ void Form1::set_day_keys(int i, std::chrono::year_month_day date) {
     mese_anno[i] = std::move(keys.mese_anno);
     giorno_anno[i] = std::move(keys.giorno_anno);
     data_giorno[i] = std::move(keys.data_giorno);
+    day_date[i] = date;
 }
 
 std::chrono::year_month_day Form1::today() const {

@@ -26,3 +26,10 @@ int day_of_year(std::chrono::year_month_day date);
 
 // "2024-03-03"
 std::string iso_date(std::chrono::year_month_day date);
+
+// "March"
+std::string_view month_name(std::chrono::month month);
+// "Sunday"; weeks start on Monday.
+std::string_view weekday_name(std::chrono::weekday day);
+// "Sunday 3 March 2024"
+std::string long_date(std::chrono::year_month_day date);

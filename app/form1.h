@@ -13,11 +13,14 @@
 #include <vector>
 
 #include "app/run_output.h"
+#include "app/run_record.h"
 #include "canvas/surface.h"
 #include "export/chart_files.h"
 #include "export/image_converter.h"
+#include "platform/files.h"
 #include "platform/folder_listing.h"
 #include "platform/status.h"
+#include "series/chart_data.h"
 
 class Form1 {
 public:
@@ -30,11 +33,18 @@ public:
         std::ostream* progress = nullptr;
         // (Re)write the archive's browsing pages after the charts.
         bool archive_page = false;
+        // Beside each chart NAME.gif, its data NAME.csv and its vector picture NAME.svg.
+        bool csv = false;
+        bool svg = false;
+        // At the end, the run's figures into this file; none when empty.
+        std::string metrics = {};
     };
 
     Form1() : Form1(Settings{}) {}
     explicit Form1(Settings settings)
-        : settings_(settings), output_(std::make_shared<RunOutput>(settings.diagnostics, settings.progress)) {}
+        : settings_(settings), output_(std::make_shared<RunOutput>(settings.diagnostics, settings.progress)) {
+        superficie.log_operations(settings_.svg);
+    }
 
     // app/form_load.cpp: the whole run (configuration, day keys, scale, and
     // the six charts); its first steps, which every run takes; the chart of
@@ -43,8 +53,12 @@ public:
     void start_run();
     void draw_chart();
     void report(const std::string& message) const;
-    // Days whose export failed at some step, and pages not written.
+    // What the chart of day indice_giorno just drawn shows, into record.
+    void record_day();
+    // Days whose export failed at some step, pages and files not written.
     int failures = 0;
+    // What the run did, for its figures.
+    RunRecord record;
 
     // app/archive_range.cpp: the archived chart of every day from `from` to
     // `to`, drawn as Form_Load draws it and written straight to the archive.
@@ -71,6 +85,9 @@ public:
     // series/, a file each.
     void grafico_previsione(const std::string& file_previsioni);
     void grafico_valori_autoscalati(const std::string& file_previsioni);
+    // The dot or tick just drawn for the sounding of hour h, minute minuto,
+    // into chart_data.
+    void record_sounding(int h, int minuto, std::optional<std::int16_t> value, const std::string& path);
     std::int16_t riconosci_stazione();
     // series/nome_file_misura.cpp: the path of the measurement file of hour
     // h and minute index m of the day being drawn, and what the names of
@@ -83,6 +100,13 @@ public:
     Status salva_figura(const std::string& file_previsioni);
     // The archive, below the forecast folder.
     std::string archive_folder() const { return cartella_previsioni + std::string(archive_folder_name); }
+    // export/files_beside.cpp: the files that the settings ask for beside
+    // the chart at path `gif`, made from the chart of day indice_giorno just
+    // drawn: each as its path and its bytes, in the order written.
+    std::vector<std::pair<std::string, std::string>> files_beside(const std::string& gif) const;
+    // export/write_metrics.cpp: the run's figures, at its end, into the file
+    // the settings name (none when they name none).
+    void write_metrics();
     // export/write_archive_pages.cpp: the browsing pages of the months from
     // `first` to `last`, and the index, from the charts in the archive folder.
     void write_archive_pages(std::chrono::year_month_day first, std::chrono::year_month_day last);
@@ -100,6 +124,7 @@ public:
     std::array<std::string, 7> mese_anno;          // 1..6
     std::array<std::string, 7> giorno_anno;        // 1..6
     std::array<std::string, 7> data_giorno;        // 1..6
+    std::array<std::chrono::year_month_day, 7> day_date{};  // 1..6: the date each slot was keyed for
     std::int16_t scarto_giorni = 0;
     std::chrono::year_month_day data_corrente{};
 
@@ -116,6 +141,12 @@ public:
     // nome_file_misura to name that kind's files; a day that recognises no
     // kind leaves them as they were.
     std::array<std::string, 25> etichette_ore;  // 0..23 written, 24 never
+
+    // What the series drew on the chart of the day, point by point, when
+    // the settings ask for files or figures made from it; draw_chart
+    // starts it afresh.
+    ChartData chart_data;
+    bool records_points() const { return settings_.csv || settings_.svg || !settings_.metrics.empty(); }
 
     // The measurement folder as list_measurement_folder listed it; shared,
     // unchanged, by the forms that draw an archive range together.

@@ -1,5 +1,6 @@
 // The whole run: the load event of the hidden window.
 
+#include <algorithm>
 #include <string>
 
 #include "app/form1.h"
@@ -18,6 +19,7 @@ void Form1::Form_Load() {
     if (Status s = list_measurement_folder(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
         !s) {
         failures += 6;
+        record.failed += 6;
         report(s.message());
         return;
     }
@@ -25,10 +27,14 @@ void Form1::Form_Load() {
     for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) {
         const std::string& key = mese_anno[indice_giorno];
         draw_chart();
+        record_day();
         // The export stops at its first failing step; the next day is drawn all the same.
         if (Status s = salva_figura(key); !s) {
             ++failures;
+            ++record.failed;
             report("day " + data_giorno[indice_giorno] + ": " + s.message());
+        } else {
+            ++record.exported;
         }
         superficie.Cls();
     }
@@ -40,6 +46,7 @@ void Form1::Form_Load() {
 void Form1::start_run() {
     fill_minute_labels();
     if (Status s = platform::current_folder(cartella_corrente); !s) report(s.message());
+    record.working_folder = cartella_corrente;
     // A drive root such as C:\ already ends with its separator. Without a
     // working folder the configuration is looked for by its bare name.
     if (!cartella_corrente.empty() && !platform::is_separator(cartella_corrente.back())) cartella_corrente += '\\';
@@ -48,12 +55,27 @@ void Form1::start_run() {
 
 void Form1::draw_chart() {
     const std::string& key = mese_anno[indice_giorno];
+    chart_data.points.clear();
+    chart_data.forecast_drawn = false;
     disegno_dello_stage();
     grafico_previsione(key);
     grafico_valori_autoscalati(key);
     superficie.CurrentX = 75;
     superficie.CurrentY = 600;
     superficie.Print("Date: " + data_giorno[indice_giorno]);
+}
+
+void Form1::record_day() {
+    DayRecord day;
+    day.date = day_date[indice_giorno];
+    day.forecast_drawn = chart_data.forecast_drawn;
+    for (const ChartPoint& point : chart_data.points) {
+        if (point.series != ChartPoint::Series::observed) continue;
+        ++day.soundings;
+        day.without_value += !point.tenths;
+        day.newest_minute = std::max(day.newest_minute.value_or(point.minute), point.minute);
+    }
+    record.days.push_back(day);
 }
 
 void Form1::report(const std::string& message) const { output_->report(message); }

@@ -30,11 +30,16 @@ int main(int argc, char** argv) {
                  .diagnostics = options.verbose ? &std::cerr : nullptr,
                  // Progress is for a person at a terminal, never for a log.
                  .progress = platform::is_terminal(stderr) ? &std::cerr : nullptr,
-                 .archive_page = options.archive_page});
+                 .archive_page = options.archive_page,
+                 .csv = options.csv,
+                 .svg = options.svg,
+                 .metrics = options.metrics});
     if (options.archive_from) {
         form1.archive_range(*options.archive_from, *options.archive_to);
     } else {
         form1.Form_Load();
     }
+    // Whatever the run did, monitoring learns it.
+    form1.write_metrics();
     return form1.failures == 0 ? 0 : 1;
 }

@@ -4,8 +4,8 @@
 #include <string_view>
 
 const char* const usage_text =
-    "usage: plotmuf [--today YYYY-MM-DD] [--archive-page] [--verbose]\n"
-    "       plotmuf --archive FROM TO [--archive-page] [--verbose]\n"
+    "usage: plotmuf [--today YYYY-MM-DD] [--archive-page] [--csv] [--svg] [--metrics FILE] [--verbose]\n"
+    "       plotmuf --archive FROM TO [--archive-page] [--csv] [--svg] [--metrics FILE] [--verbose]\n"
     "       plotmuf --help | --version\n"
     "\n"
     "Draws the MUF(3000)F2 charts of the last six days from the configuration\n"
@@ -17,13 +17,19 @@ const char* const usage_text =
     "                       (YYYY-MM-DD, both included) and write nothing else\n"
     "  --archive-page       then (re)write the archive's browsing pages,\n"
     "                       yyyy-mm.html and index.html, in the archive folder\n"
+    "  --csv                beside each chart NAME.gif, write NAME.csv: the\n"
+    "                       values the chart shows, one row per dot or tick\n"
+    "  --svg                beside each chart NAME.gif, write NAME.svg: the same\n"
+    "                       chart as a vector picture, each value under the pointer\n"
+    "  --metrics FILE       at the end, replace FILE with the run's figures for\n"
+    "                       Prometheus (node_exporter's textfile collector)\n"
     "  --verbose            write one line to standard error for each failure\n"
     "  --help               show this help and exit\n"
     "  --version            show the version and exit\n"
     "\n"
-    "Exit status: 0 every file written, 1 some day or page failed (every day is\n"
-    "still attempted) or the measurement folder could not be read (nothing is\n"
-    "written then), 2 usage error.\n";
+    "Exit status: 0 every file written, 1 some day, page or file failed (every\n"
+    "day is still attempted) or the measurement folder could not be read\n"
+    "(nothing is written then but the metrics), 2 usage error.\n";
 
 namespace {
 
@@ -71,6 +77,17 @@ bool parse_options(int argc, const char* const* argv, Options& options, std::str
             options.version = true;
         } else if (arg == "--archive-page") {
             options.archive_page = true;
+        } else if (arg == "--csv") {
+            options.csv = true;
+        } else if (arg == "--svg") {
+            options.svg = true;
+        } else if (arg == "--metrics" || arg.starts_with("--metrics=")) {
+            std::string_view value;
+            if (!option_value(argc, argv, i, "--metrics", value) || value.empty() || value.starts_with("-")) {
+                error = "--metrics needs a file name";
+                return false;
+            }
+            options.metrics = value;
         } else if (arg == "--today" || arg.starts_with("--today=")) {
             std::string_view value;
             if (!option_value(argc, argv, i, "--today", value)) {

@@ -10,6 +10,9 @@ struct Options {
     // --archive FROM TO: redraw the archive charts of these days, both included.
     std::optional<std::chrono::year_month_day> archive_from, archive_to;
     bool archive_page = false;  // --archive-page
+    bool csv = false;           // --csv
+    bool svg = false;           // --svg
+    std::string metrics;        // --metrics FILE; empty for none
     bool verbose = false;       // --verbose
     bool help = false;          // --help
     bool version = false;       // --version

@@ -34,10 +34,25 @@ void Surface::plot(int column, int row, Rgb colour) {
     image_.pixels[static_cast<std::size_t>(row) * width + column] = colour;
 }
 
+DrawnOperation* Surface::note(DrawnOperation::Kind kind, int column, int row, Rgb colour) {
+    ++operations_;
+    if (!logging_) return nullptr;
+    DrawnOperation& operation = log_.emplace_back();
+    operation.kind = kind;
+    operation.column = column;
+    operation.row = row;
+    operation.colour = colour;
+    return &operation;
+}
+
 void Surface::Line(float x1, float y1, float x2, float y2, Rgb colour) {
     // Bresenham between the two end pixels, both painted.
     int c = column(x1), r = row(y1);
     const int c_end = column(x2), r_end = row(y2);
+    if (DrawnOperation* op = note(DrawnOperation::Kind::line, c, r, colour)) {
+        op->end_column = c_end;
+        op->end_row = r_end;
+    }
     const int dc = std::abs(c_end - c), dr = -std::abs(r_end - r);
     const int step_c = c < c_end ? 1 : -1, step_r = r < r_end ? 1 : -1;
     int error = dc + dr;
@@ -65,6 +80,10 @@ void Surface::Circle(float x, float y, float radius, Rgb colour) {
     // of its four neighbours is not.
     const int c0 = column(x), r0 = row(y);
     const int rp = to_pixel(std::fabs(radius * (width / units_x_)));
+    if (DrawnOperation* op = note(DrawnOperation::Kind::circle, c0, r0, colour)) {
+        op->radius = rp;
+        if (FillStyle == Fill::solid) op->fill = FillColor;
+    }
     const long limit = static_cast<long>(rp) * rp + rp;
     auto inside = [limit](long dc, long dr) { return dc * dc + dr * dr <= limit; };
     for (int dr = -rp; dr <= rp; ++dr) {
@@ -82,6 +101,7 @@ void Surface::Circle(float x, float y, float radius, Rgb colour) {
 void Surface::Print(std::string_view text) {
     int origin = column(CurrentX);
     const int top = row(CurrentY);
+    if (DrawnOperation* op = note(DrawnOperation::Kind::text, origin, top, ForeColor)) op->text = text;
     for (const char ch : text) {
         const int code = static_cast<unsigned char>(ch);
         const font::Glyph& glyph =
@@ -101,6 +121,8 @@ void Surface::Print(std::string_view text) {
 
 void Surface::Cls() {
     image_.fill(BackColor);
+    operations_ = 0;
+    log_.clear();
     CurrentX = 0;
     CurrentY = 0;
 }

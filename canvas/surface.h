@@ -3,8 +3,10 @@
 // chart scale and the few drawing operations the charts are made of.
 // Nothing is smoothed: every pixel holds one of the colours drawn.
 
+#include <cstddef>
 #include <string_view>
 
+#include "canvas/drawing_log.h"
 #include "canvas/image.h"
 
 class Surface {
@@ -37,13 +39,24 @@ public:
 
     const Image& image() const { return image_; }
 
+    // The drawing operations since the surface was last cleared: how many,
+    // and, once logging is on, what each drew.
+    std::size_t operations() const { return operations_; }
+    void log_operations(bool on) { logging_ = on; }
+    const DrawingLog& log() const { return log_; }
+
     // Pixel column and row of a chart position, rounded to the nearest pixel.
     int column(float x) const;
     int row(float y) const;
 
 private:
     void plot(int column, int row, Rgb colour);
+    // Counts an operation; where operations are logged, its entry, to fill in.
+    DrawnOperation* note(DrawnOperation::Kind kind, int column, int row, Rgb colour);
 
     Image image_;
+    std::size_t operations_ = 0;
+    bool logging_ = false;
+    DrawingLog log_;
     float left_ = 0, top_ = 0, units_x_ = width, units_y_ = height;
 };

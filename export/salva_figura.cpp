@@ -1,6 +1,8 @@
 // One finished chart to its files: the scratch bitmap, the published GIF,
 // the archived GIF; then the bitmap is deleted again.
 
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "app/form1.h"
@@ -28,11 +30,21 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     const Image* loaded = wpdlx1.picture();
     if (!loaded || *loaded != superficie.image())
         return Status::fail(platform::native_path(bitmap) + " was replaced by another run before it was read");
+    // The files beside a chart follow it, written as it is.
+    const auto write_beside = [this](const std::string& gif, platform::Replace how) {
+        for (const auto& [path, text] : files_beside(gif)) {
+            const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+            if (Status s = platform::write_file(path, bytes, how); !s) return s;
+        }
+        return Status::ok();
+    };
     if (Status s = wpdlx1.salva_gif(published, false); !s) return s;
+    if (Status s = write_beside(published, platform::Replace::atomic); !s) return s;
     // Day 1 is the last time a scheduled run writes this day's archived
     // chart: it must outlast a power loss.
     const platform::Replace how = indice_giorno == 1 ? platform::Replace::durably : platform::Replace::atomic;
     if (Status s = wpdlx1.salva_gif(archived, false, how); !s) return s;
+    if (Status s = write_beside(archived, how); !s) return s;
     wpdlx1.rilascia_immagine();
     return platform::remove_file(bitmap);
 }

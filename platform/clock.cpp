@@ -17,4 +17,9 @@ std::chrono::year_month_day today_local() {
                                        std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
 }
 
+double unix_time_now() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration<double>(now).count();
+}
+
 }  // namespace platform

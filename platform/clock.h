@@ -7,4 +7,7 @@ namespace platform {
 // Today's local calendar date, as the system clock and time zone give it.
 std::chrono::year_month_day today_local();
 
+// Now, as Unix time in seconds.
+double unix_time_now();
+
 }  // namespace platform

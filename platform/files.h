@@ -19,6 +19,12 @@ namespace platform {
 // "\" separates folders on every system; "/" does too.
 inline bool is_separator(char c) { return c == '\\' || c == '/'; }
 
+// The last part of `path`, after its last separator: a file's name.
+inline std::string_view file_name(std::string_view path) {
+    const std::size_t last = path.find_last_of("\\/");
+    return last == std::string_view::npos ? path : path.substr(last + 1);
+}
+
 // The path as the system wants it: either separator becomes its own.
 std::string native_path(std::string_view path);
 

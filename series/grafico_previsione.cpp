@@ -61,8 +61,14 @@ void Form1::grafico_previsione(const std::string& file_previsioni) {
         superficie.FillStyle = Surface::Fill::solid;
         superficie.FillColor = colours::white;
         superficie.Circle(x, y, 2, colours::white);
+        if (records_points()) {
+            chart_data.points.push_back({.series = ChartPoint::Series::forecast, .minute = 60 * (k - 1), .tenths = y,
+                                         .file = std::string(platform::file_name(path)),
+                                         .operation = superficie.operations() - 1});
+        }
         if (k > 1) superficie.Line(x_precedente, y_precedente, x, y, colours::white);
         x_precedente = x;
         y_precedente = y;
     }
+    chart_data.forecast_drawn = true;
 }

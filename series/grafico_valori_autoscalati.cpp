@@ -81,6 +81,7 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
                 superficie.FillColor = colours::red;
                 x = static_cast<std::int16_t>(x + scostamento_minuti(minuto));
                 superficie.Circle(x, value, 2, colours::red);
+                if (records_points()) record_sounding(h, minuto, value, path);
                 // Joined only to a value two or three units (12 to 18
                 // minutes) earlier in processing order, whatever lies between.
                 if ((x == x_valore_precedente + 2 || x == x_valore_precedente + 3) && valore_precedente != 0) {
@@ -93,7 +94,16 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
                 // axis; the value to join to stays the previous one.
                 x = static_cast<std::int16_t>(x + scostamento_minuti(minuto));
                 superficie.Line(x, 52, x, 73, colours::green);
+                if (records_points()) record_sounding(h, minuto, std::nullopt, path);
             }
         }
     }
+}
+
+void Form1::record_sounding(int h, int minuto, std::optional<std::int16_t> value, const std::string& path) {
+    // The time of the sounding's slot: minute label "00" is minute 0 of the
+    // same hour, whatever x the dot is drawn at.
+    chart_data.points.push_back({.series = ChartPoint::Series::observed, .minute = 60 * h + minuto, .tenths = value,
+                                 .file = std::string(platform::file_name(path)),
+                                 .operation = superficie.operations() - 1});
 }

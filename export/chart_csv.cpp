@@ -1,0 +1,139 @@
+#include "export/chart_csv.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/day_keys.h"
+
+namespace {
+
+constexpr std::string_view header = "time_utc,series,muf3000f2_mhz,file";
+constexpr std::string_view series_names[] = {"forecast", "observed"};
+
+// A field as RFC 4180 wants it: ASCII only (other bytes become "?"), and
+// quoted, its quotes doubled, when it holds a comma, a quote or a line end.
+std::string field(std::string_view text) {
+    std::string out;
+    bool quote = false;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') quote = true;
+        if (c == '"') out += '"';
+        out += (byte >= 0x20 && byte < 0x7F) || c == '\r' || c == '\n' ? c : '?';
+    }
+    return quote ? "\"" + out + "\"" : out;
+}
+
+// The fields of one line, quotes undone; nullopt when it is no CSV line.
+std::optional<std::vector<std::string>> fields(std::string_view line) {
+    std::vector<std::string> out(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c != '"') out.back() += c;
+            else if (i + 1 < line.size() && line[i + 1] == '"') out.back() += '"', ++i;
+            else quoted = false;
+        } else if (c == ',') {
+            out.emplace_back();
+        } else if (c == '"' && out.back().empty()) {
+            quoted = true;
+        } else {
+            out.back() += c;
+        }
+    }
+    if (quoted) return std::nullopt;
+    return out;
+}
+
+// Decimal digits, and nothing else, as a number.
+std::optional<int> digits(std::string_view text) {
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// "12.3" back to 123; nullopt for anything megahertz() does not write.
+std::optional<std::int16_t> tenths_of(std::string_view text) {
+    const bool negative = text.starts_with('-');
+    if (negative) text.remove_prefix(1);
+    if (text.size() < 3 || text[text.size() - 2] != '.') return std::nullopt;
+    const auto whole = digits(text.substr(0, text.size() - 2)), tenth = digits(text.substr(text.size() - 1));
+    if (!whole || !tenth) return std::nullopt;
+    const int value = (negative ? -1 : 1) * (*whole * 10 + *tenth);
+    if (value < INT16_MIN || value > INT16_MAX) return std::nullopt;
+    return static_cast<std::int16_t>(value);
+}
+
+}  // namespace
+
+std::string megahertz(std::int16_t tenths) {
+    const int magnitude = tenths < 0 ? -tenths : tenths;
+    return (tenths < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
+}
+
+std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
+    std::vector<const ChartPoint*> rows;
+    for (const ChartPoint& point : data.points) rows.push_back(&point);
+    // The sounding of minute 00 is tried after minute 59 of its hour, and
+    // the forecast is drawn before the soundings: time order, the forecast
+    // first at the same time.
+    std::stable_sort(rows.begin(), rows.end(), [](const ChartPoint* a, const ChartPoint* b) {
+        return a->minute != b->minute ? a->minute < b->minute : a->series < b->series;
+    });
+    const std::string date = iso_date(day) + "T";
+    std::string csv(header);
+    csv += "\r\n";
+    for (const ChartPoint* point : rows) {
+        csv += date + zero_padded(point->minute / 60, 2) + ":" + zero_padded(point->minute % 60, 2) + ":00Z,";
+        csv += series_names[static_cast<int>(point->series)];
+        csv += ',';
+        if (point->tenths) csv += megahertz(*point->tenths);
+        csv += ',';
+        csv += field(point->file);
+        csv += "\r\n";
+    }
+    return csv;
+}
+
+std::optional<ChartData> read_chart_csv(std::string_view text) {
+    if (!text.starts_with(header) || !text.substr(header.size()).starts_with("\r\n")) return std::nullopt;
+    text.remove_prefix(header.size() + 2);
+    ChartData data;
+    while (!text.empty()) {
+        // A line ends at the first CR LF outside quotes.
+        std::size_t end = 0;
+        for (bool quoted = false; end < text.size(); ++end) {
+            if (text[end] == '"') quoted = !quoted;
+            else if (!quoted && text.substr(end).starts_with("\r\n")) break;
+        }
+        if (end == text.size()) return std::nullopt;
+        const auto row = fields(text.substr(0, end));
+        text.remove_prefix(end + 2);
+        // 2024-03-03T12:15:00Z
+        if (!row || row->size() != 4) return std::nullopt;
+        const std::string& time = (*row)[0];
+        if (time.size() != 20 || time[10] != 'T' || time.substr(16) != ":00Z") return std::nullopt;
+        const auto hour = digits(std::string_view(time).substr(11, 2)), minute = digits(std::string_view(time).substr(14, 2));
+        if (!hour || !minute || time[13] != ':' || *hour > 23 || *minute > 59) return std::nullopt;
+        ChartPoint point;
+        point.minute = *hour * 60 + *minute;
+        if ((*row)[1] == series_names[0]) point.series = ChartPoint::Series::forecast;
+        else if ((*row)[1] != series_names[1]) return std::nullopt;
+        if (!(*row)[2].empty()) {
+            point.tenths = tenths_of((*row)[2]);
+            if (!point.tenths) return std::nullopt;
+        } else if (point.series == ChartPoint::Series::forecast) {
+            return std::nullopt;
+        }
+        point.file = (*row)[3];
+        data.points.push_back(std::move(point));
+    }
+    data.forecast_drawn = std::any_of(data.points.begin(), data.points.end(),
+                                      [](const ChartPoint& p) { return p.series == ChartPoint::Series::forecast; });
+    return data;
+}

@@ -1,0 +1,50 @@
+#include "export/chart_description.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "app/day_keys.h"
+#include "export/chart_csv.h"
+
+namespace {
+
+// "4.1 to 15.3 MHz", or "4.1 MHz" when both ends are the same.
+std::string span(std::pair<std::int16_t, std::int16_t> range) {
+    if (range.first == range.second) return megahertz(range.first) + " MHz";
+    return megahertz(range.first) + " to " + megahertz(range.second) + " MHz";
+}
+
+// The plural of "sounding" where it is due.
+std::string count(int n, const std::string& one) { return std::to_string(n) + " " + one + (n == 1 ? "" : "s"); }
+
+}  // namespace
+
+std::string chart_description(const ChartData& data, std::chrono::year_month_day day) {
+    int soundings = 0, without_value = 0;
+    std::optional<std::pair<std::int16_t, std::int16_t>> observed, forecast;
+    for (const ChartPoint& point : data.points) {
+        const bool is_forecast = point.series == ChartPoint::Series::forecast;
+        if (!is_forecast) {
+            ++soundings;
+            without_value += !point.tenths;
+        }
+        if (!point.tenths) continue;
+        auto& range = is_forecast ? forecast : observed;
+        const std::int16_t v = *point.tenths;
+        range = range ? std::pair{std::min(range->first, v), std::max(range->second, v)} : std::pair{v, v};
+    }
+
+    std::string text = "MUF(3000)F2 on " + long_date(day) + ": ";
+    if (soundings == 0) {
+        text += "no soundings";
+    } else {
+        text += count(soundings, "sounding") + ", ";
+        text += without_value == 0 ? "none" : std::to_string(without_value);
+        text += " without a value";
+    }
+    if (observed) text += "; observed " + span(*observed);
+    text += forecast ? "; forecast " + span(*forecast) : "; no forecast";
+    return text;
+}
