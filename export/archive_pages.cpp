@@ -11,8 +11,6 @@ using namespace std::chrono;
 
 namespace {
 
-constexpr const char* month_names[] = {"January", "February", "March",     "April",   "May",      "June",
-                                       "July",    "August",   "September", "October", "November", "December"};
 // ISO order: the calendar's weeks start on Monday.
 constexpr const char* weekday_names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 
@@ -41,27 +39,28 @@ constexpr const char* style =
     "@media (min-width:2100px){.calendar{grid-template-columns:repeat(7,286px)}"
     ".weekdays{display:contents;color:var(--soft)}.pad{display:block}.day{min-height:calc(1.4em + 221px)}}\n";
 
+// "March 2024"
 std::string month_name(year_month month) {
-    return std::string(month_names[static_cast<unsigned>(month.month()) - 1]) + " " +
-           std::to_string(static_cast<int>(month.year()));
+    return std::string(::month_name(month.month())) + " " + std::to_string(static_cast<int>(month.year()));
 }
 
 // "3 March 2024"
-std::string long_date(year_month_day day) {
+std::string day_month_year(year_month_day day) {
     return std::to_string(static_cast<unsigned>(day.day())) + " " + month_name(day.year() / day.month());
 }
 
 // "Sun 3 March 2024"
 std::string caption(year_month_day day) {
-    return std::string(weekday_names[weekday{sys_days{day}}.iso_encoding() - 1]) + " " + long_date(day);
+    return std::string(weekday_names[weekday{sys_days{day}}.iso_encoding() - 1]) + " " + day_month_year(day);
 }
 
 // The archive as the pages need it: its days, and its months.
 struct Archive {
     std::set<year_month_day> days;
     std::set<year_month> months;
+    const ArchiveExtras& beside;
 
-    explicit Archive(std::span<const year_month_day> charts) {
+    Archive(std::span<const year_month_day> charts, const ArchiveExtras& beside) : beside(beside) {
         for (const year_month_day& day : charts) {
             days.insert(day);
             months.insert(day.year() / day.month());
@@ -105,10 +104,26 @@ std::string day_cell(year_month_day day, const Archive& archive) {
     const bool has_chart = archive.days.contains(day);
     std::string html = has_chart ? "<div class=\"day\">" : "<div class=\"day empty\">";
     html += "<time datetime=\"" + html_escape(iso_date(day)) + "\">" + html_escape(caption(day)) + "</time>";
-    if (has_chart)
-        html += "<img src=\"" + html_escape(archived_chart_name(day)) + "\" width=\"" +
-                std::to_string(Surface::width) + "\" height=\"" + std::to_string(Surface::height) +
-                "\" loading=\"lazy\" alt=\"" + html_escape("MUF(3000)F2 chart of " + long_date(day)) + "\">";
+    if (!has_chart) return html + "</div>\n";
+
+    const auto found = archive.beside.find(day);
+    const BesideChart none;
+    const BesideChart& beside = found == archive.beside.end() ? none : found->second;
+    const std::string alt =
+        beside.description.empty() ? "MUF(3000)F2 chart of " + day_month_year(day) : beside.description;
+    const std::string gif = archived_chart_name(day);
+    if (beside.csv) html += link(beside_name(gif, ".csv"), html_escape("Data (CSV)"));
+    const std::string size =
+        "width=\"" + std::to_string(Surface::width) + "\" height=\"" + std::to_string(Surface::height) + "\"";
+    if (beside.svg) {
+        // The vector picture, sharp on every screen and with its values under
+        // the pointer; the GIF where it cannot be shown.
+        html += "<object data=\"" + html_escape(beside_name(gif, ".svg")) + "\" type=\"image/svg+xml\" " + size +
+                " role=\"img\" aria-label=\"" + html_escape(alt) + "\"><img src=\"" + html_escape(gif) + "\" " + size +
+                " alt=\"" + html_escape(alt) + "\"></object>";
+    } else {
+        html += "<img src=\"" + html_escape(gif) + "\" " + size + " loading=\"lazy\" alt=\"" + html_escape(alt) + "\">";
+    }
     return html + "</div>\n";
 }
 
@@ -145,7 +160,7 @@ std::string month_list(const Archive& archive) {
         }
         const auto count = std::distance(archive.days.lower_bound(*month / 1),
                                          archive.days.upper_bound(*month / std::chrono::last));
-        const char* name = month_names[static_cast<unsigned>(month->month()) - 1];
+        const std::string name(::month_name(month->month()));
         html += "<li>" + link(month_page_name(*month), html_escape(name)) + " <span class=\"count\">" +
                 html_escape(std::to_string(count) + (count == 1 ? " chart" : " charts")) + "</span></li>\n";
     }
@@ -161,15 +176,15 @@ std::string month_page_name(year_month month) {
            zero_padded(static_cast<int>(static_cast<unsigned>(month.month())), 2) + ".html";
 }
 
-std::string month_page(year_month month, std::span<const year_month_day> charts) {
-    const Archive archive(charts);
+std::string month_page(year_month month, std::span<const year_month_day> charts, const ArchiveExtras& beside) {
+    const Archive archive(charts, beside);
     const std::string title = "MUF(3000)F2 charts: " + month_name(month);
     return head(title) + element("h1", title) + "\n" + pager(month, archive, true) + calendar(month, archive) +
            page_end;
 }
 
-std::string index_page(std::span<const year_month_day> charts) {
-    const Archive archive(charts);
+std::string index_page(std::span<const year_month_day> charts, const ArchiveExtras& beside) {
+    const Archive archive(charts, beside);
     const std::string html = head("MUF(3000)F2 charts") + element("h1", "MUF(3000)F2 charts") + "\n";
     if (archive.months.empty()) return html + element("p", "The archive holds no charts yet.") + "\n" + page_end;
 

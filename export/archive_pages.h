@@ -9,10 +9,19 @@
 // opened from disk. Same input, same bytes; LF line ends; ASCII only.
 
 #include <chrono>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+// What the archive folder holds beside a day's chart (yyyyddd.gif).
+struct BesideChart {
+    bool csv = false;          // yyyyddd.csv, the chart's data: the day links to it
+    bool svg = false;          // yyyyddd.svg, the chart as a vector picture: shown instead of the GIF
+    std::string description;   // what the chart shows, from its CSV: the picture's alt text; empty for none
+};
+using ArchiveExtras = std::map<std::chrono::year_month_day, BesideChart>;
 
 // "2024-03.html" for March 2024 (years 0 to 9999).
 std::string month_page_name(std::chrono::year_month month);
@@ -20,13 +29,14 @@ std::string month_page_name(std::chrono::year_month month);
 // The page of `month`. `charts` holds every day of the archive that has a
 // chart (sorted and unique as a rule; any order and repeats give the same
 // page), so that the page can link the nearest earlier and later months
-// that have charts.
-std::string month_page(std::chrono::year_month month, std::span<const std::chrono::year_month_day> charts);
+// that have charts; `beside`, what the folder holds beside some of them.
+std::string month_page(std::chrono::year_month month, std::span<const std::chrono::year_month_day> charts,
+                       const ArchiveExtras& beside = {});
 
 // index.html: the latest month that has charts, as on its own page, and
 // links to every month that has charts, grouped by year, newest first. An
 // empty archive gives a page that says so.
-std::string index_page(std::span<const std::chrono::year_month_day> charts);
+std::string index_page(std::span<const std::chrono::year_month_day> charts, const ArchiveExtras& beside = {});
 
 // `text` with & < > " ' replaced by their character references, fit for
 // element content and quoted attribute values alike.

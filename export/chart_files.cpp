@@ -15,13 +15,13 @@ std::string archived_chart_name(year_month_day day) {
     return archived_chart_name(keys.mese_anno, keys.giorno_anno);
 }
 
-std::string beside(std::string_view gif_path, std::string_view extension) {
+std::string beside_name(std::string_view gif_path, std::string_view extension) {
     if (gif_path.ends_with(".gif")) gif_path.remove_suffix(4);
     return std::string(gif_path) + std::string(extension);
 }
 
-std::optional<year_month_day> archived_chart_day(std::string_view file_name) {
-    if (file_name.size() != 11 || file_name.substr(7) != ".gif") return std::nullopt;
+std::optional<year_month_day> archived_chart_day(std::string_view file_name, std::string_view extension) {
+    if (file_name.size() != 7 + extension.size() || file_name.substr(7) != extension) return std::nullopt;
     int number[2] = {0, 0};  // the year, then the day of the year
     for (std::size_t i = 0; i < 7; ++i) {
         const char c = file_name[i];

@@ -22,9 +22,11 @@ std::string archived_chart_name(std::chrono::year_month_day day);
 
 // The file beside the chart `gif_path` (NAME.gif) with the same name and
 // another extension: NAME.csv for ".csv".
-std::string beside(std::string_view gif_path, std::string_view extension);
+std::string beside_name(std::string_view gif_path, std::string_view extension);
 
 // The day an archived chart's file name stands for: exactly seven ASCII
 // digits (four of the year, three of the day of the year, 001 to 365, or 366
-// in a leap year) and ".gif" in lower case. Any other name: nullopt.
-std::optional<std::chrono::year_month_day> archived_chart_day(std::string_view file_name);
+// in a leap year) and ".gif" in lower case (or the extension of a file
+// beside it: ".csv", ".svg"). Any other name: nullopt.
+std::optional<std::chrono::year_month_day> archived_chart_day(std::string_view file_name,
+                                                              std::string_view extension = ".gif");

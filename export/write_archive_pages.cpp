@@ -2,21 +2,36 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/form1.h"
 #include "export/archive_pages.h"
+#include "export/chart_csv.h"
+#include "export/chart_description.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
 
+namespace {
+
+// Far above any CSV a chart's data makes (1,464 rows).
+constexpr std::size_t max_csv_bytes = std::size_t{1} << 20;
+
+}  // namespace
+
 void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::year_month_day last) {
+    using namespace std::chrono;
     // The pages show the charts that are in the folder now, whoever wrote
-    // them; other files there, folders and hidden files are left out.
+    // them, and the files beside them; other files there, folders and
+    // hidden files are left out.
     const std::string folder = archive_folder();
-    std::vector<std::chrono::year_month_day> charts;
-    const Status listed = platform::list_ordinary_files(folder, [&charts](std::string_view name) {
+    std::vector<year_month_day> charts;
+    std::set<year_month_day> csv, svg;
+    const Status listed = platform::list_ordinary_files(folder, [&](std::string_view name) {
         if (const auto day = archived_chart_day(name)) charts.push_back(*day);
+        else if (const auto data = archived_chart_day(name, ".csv")) csv.insert(*data);
+        else if (const auto picture = archived_chart_day(name, ".svg")) svg.insert(*picture);
     });
     if (!listed) {
         ++failures;
@@ -25,6 +40,26 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
     }
     std::sort(charts.begin(), charts.end());
 
+    // What the pages written show of the files beside the charts: those of
+    // the months drawn, and of the latest month, which the index shows. A
+    // chart's CSV says in words what the chart shows.
+    const year_month from = first.year() / first.month(), to = last.year() / last.month();
+    const year_month latest = charts.empty() ? to : charts.back().year() / charts.back().month();
+    ArchiveExtras beside;
+    for (const year_month_day day : charts) {
+        const year_month month = day.year() / day.month();
+        if ((month < from || month > to) && month != latest) continue;
+        if (!csv.contains(day) && !svg.contains(day)) continue;
+        BesideChart& extra = beside[day];
+        extra.csv = csv.contains(day);
+        extra.svg = svg.contains(day);
+        std::vector<std::uint8_t> bytes;
+        if (!extra.csv || !platform::read_file(folder + beside_name(archived_chart_name(day), ".csv"), bytes, max_csv_bytes))
+            continue;
+        if (const auto data = read_chart_csv({reinterpret_cast<const char*>(bytes.data()), bytes.size()}))
+            extra.description = chart_description(*data, day);
+    }
+
     auto write = [&](const std::string& name, const std::string& page) {
         const std::span bytes(reinterpret_cast<const std::uint8_t*>(page.data()), page.size());
         if (Status s = platform::write_file_atomic(folder + name, bytes); !s) {
@@ -32,8 +67,7 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
             report("archive pages: " + s.message());
         }
     };
-    for (std::chrono::year_month month = first.year() / first.month(); month <= last.year() / last.month();
-         month += std::chrono::months{1})
-        write(month_page_name(month), month_page(month, charts));
-    write("index.html", index_page(charts));
+    for (year_month month = from; month <= to; month += months{1})
+        write(month_page_name(month), month_page(month, charts, beside));
+    write("index.html", index_page(charts, beside));
 }
