@@ -1,4 +1,4 @@
-# Installation and packages (README, Installing):
+# Installation and packages (README: Installing, Packaging):
 #   cmake --install build [--prefix DIR]      DESTDIR works as usual
 #   cpack --config build/CPackConfig.cmake    plotmuf_<version>_amd64.deb (Linux)
 #   cpack --config build-windows/CPackConfig.cmake   plotmuf-<version>-win64.zip
@@ -27,6 +27,11 @@ endif()
 
 install(TARGETS plotmuf RUNTIME DESTINATION ${plotmuf_bin_dir})
 install(FILES README.md canvas/FONT-NOTICE DESTINATION ${plotmuf_doc_dir})
+# The licence beside them in the zip and in a plain install. The Debian
+# package leaves it out (not in CPACK_COMPONENTS_ALL below): there its
+# copyright file carries it, and lintian takes a second copy for an extra
+# licence file.
+install(FILES LICENSE DESTINATION ${plotmuf_doc_dir} COMPONENT licence)
 # The example station as the repository holds it: not what a run in it left
 # (charts, scratch bitmaps, hidden temporary files, .gitkeep). Its empty
 # publication and archive folders stay, since plotmuf creates no folder.
@@ -101,6 +106,8 @@ MUF(3000)F2 that a station's sounder scaled, beside the monthly forecast,
 publishes them for the station's web page and archives each day's chart.
 It runs unattended every few minutes from cron or from the systemd timer
 it comes with, which no station uses until it is enabled for one.]])
+# For the generators that show a licence (neither of the two made here does).
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_VERBATIM_VARIABLES ON)
 

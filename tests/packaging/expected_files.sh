@@ -7,7 +7,8 @@
 #
 # PREFIX is the install prefix as a relative path ("usr" in the package,
 # "" for a tree installed with --prefix); "debian" adds the files only the
-# Debian package holds. The example station is the repository's own
+# Debian package holds, and leaves out LICENSE, which its copyright file
+# carries instead. The example station is the repository's own
 # (git ls-files), so the charts, bitmaps and hidden files a run leaves in it
 # must not be installed; its .gitkeep files stand for empty folders.
 
@@ -21,6 +22,8 @@ expected_files() {
             share/man/man1/plotmuf.1.gz "$doc/README.md" "$doc/FONT-NOTICE"
         if [ "$debian" = debian ]; then
             printf -- '-rw-r--r-- %s\n' "$doc/copyright" "$doc/changelog.gz" share/lintian/overrides/plotmuf
+        else
+            printf -- '-rw-r--r-- %s\n' "$doc/LICENSE"
         fi
         git -C "$root" ls-files example | grep -v '/\.gitkeep$' | sed "s|^|-rw-r--r-- $doc/|"
         # Every folder above those files, and the folders the .gitkeep keep.
