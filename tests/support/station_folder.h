@@ -170,15 +170,17 @@ inline std::vector<std::string> files_in(const fs::path& folder) {
 }
 
 // Every file below `folder` whose name is neither an input nor an output
-// of the run: temporary files, partial files, scratch bitmaps.
+// of the run (a chart, its CSV, its SVG): temporary files, partial files,
+// scratch bitmaps.
 inline std::vector<std::string> leftovers(const fs::path& folder) {
     std::vector<std::string> found;
     for (const std::string& file : files_in(folder)) {
         const fs::path path(file);
         const std::string name = path.filename().string();
         const std::string ext = path.extension().string();
-        const bool output = name.starts_with("plotMUF") ? ext == ".gif" && name.size() == 12
-                                                         : ext == ".gif" && name.size() == 11;
+        // A chart, and the data and vector picture beside it.
+        const bool chart_file = ext == ".gif" || ext == ".csv" || ext == ".svg";
+        const bool output = chart_file && name.size() == (name.starts_with("plotMUF") ? 12u : 11u);
         const bool input = ext == ".txt" || ext == ".TXT" || ext == ".ini";
         if (!output && !input) found.push_back(file);
     }

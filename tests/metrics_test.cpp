@@ -1,0 +1,232 @@
+// The run's figures for monitoring (--metrics FILE): the real binary on
+// real files, each file it writes checked by the format's own tool,
+// `promtool check metrics`, and read back.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/plotmuf_process.h"
+#include "support/station_folder.h"
+
+namespace fs = std::filesystem;
+using station::StationFolder;
+
+namespace {
+
+// promtool's verdict on a metrics file: "" when it has nothing to say.
+std::string promtool_faults(const fs::path& file) {
+    const RunResult check = run_plotmuf(fs::temp_directory_path(), {"-c", "promtool check metrics < \"$0\"", file.string()},
+                                        {.program = "/bin/sh"});
+    if (check.status == 0 && check.err.empty() && check.out.empty()) return "";
+    return "status " + std::to_string(check.status) + ": " + check.out + check.err;
+}
+
+// The samples of a metrics file by metric name and labels as written
+// ("plotmuf_soundings{folder=\"...\",day=\"2024-03-01\"}"), to their value.
+std::map<std::string, double> samples(const fs::path& file) {
+    std::map<std::string, double> found;
+    std::istringstream lines(read_text(file));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t blank = line.rfind(' ');
+        found[line.substr(0, blank)] = std::strtod(line.c_str() + blank + 1, nullptr);
+    }
+    return found;
+}
+
+// The name with the station's folder label, and more labels.
+std::string sample(const std::string& name, const StationFolder& station, const std::string& more = "") {
+    return name + "{folder=\"" + station.work().string() + "\"" + (more.empty() ? "" : "," + more) + "}";
+}
+
+double now() { return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count(); }
+
+TEST(Metrics, AreTheRunsFiguresInTheExpositionFormat) {
+    StationFolder station;
+    const fs::path file = station.root.path() / "plotmuf.prom";
+    const double before = now();
+    const RunResult run = run_plotmuf(station.work(), {"--today", station::today, "--metrics", file.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const double after = now();
+    EXPECT_TRUE(station.output_bytes() == station::plain_charts()) << "the charts are those of a run without metrics";
+    EXPECT_EQ(promtool_faults(file), "");
+
+    std::map<std::string, double> figures = samples(file);
+    const double ended = figures[sample("plotmuf_run_end_timestamp_seconds", station)];
+    EXPECT_GE(ended, before - 1);
+    EXPECT_LE(ended, after + 1);
+    EXPECT_EQ(figures[sample("plotmuf_last_success_timestamp_seconds", station)], ended);
+    EXPECT_GE(figures[sample("plotmuf_run_duration_seconds", station)], 0);
+    EXPECT_LE(figures[sample("plotmuf_run_duration_seconds", station)], after - before + 1);
+    // The station's soundings: one tick on 25 February, the values of 29
+    // February and 1 March (one of them a tick), none between.
+    const std::map<std::string, double> expected = {
+        {sample("plotmuf_charts_exported", station), 6},
+        {sample("plotmuf_charts_failed", station), 0},
+        {sample("plotmuf_soundings", station, "day=\"2024-02-25\""), 1},
+        {sample("plotmuf_soundings", station, "day=\"2024-02-26\""), 0},
+        {sample("plotmuf_soundings", station, "day=\"2024-02-27\""), 0},
+        {sample("plotmuf_soundings", station, "day=\"2024-02-28\""), 0},
+        {sample("plotmuf_soundings", station, "day=\"2024-02-29\""), 2},
+        {sample("plotmuf_soundings", station, "day=\"2024-03-01\""), 5},
+        {sample("plotmuf_soundings_without_value", station, "day=\"2024-02-25\""), 1},
+        {sample("plotmuf_soundings_without_value", station, "day=\"2024-02-26\""), 0},
+        {sample("plotmuf_soundings_without_value", station, "day=\"2024-02-27\""), 0},
+        {sample("plotmuf_soundings_without_value", station, "day=\"2024-02-28\""), 0},
+        {sample("plotmuf_soundings_without_value", station, "day=\"2024-02-29\""), 0},
+        {sample("plotmuf_soundings_without_value", station, "day=\"2024-03-01\""), 1},
+        // 1 March 2024, 11:15 UT
+        {sample("plotmuf_newest_sounding_timestamp_seconds", station), 1709291700},
+        {sample("plotmuf_forecast_loaded", station, "month=\"2024-02\""), 1},
+        {sample("plotmuf_forecast_loaded", station, "month=\"2024-03\""), 1},
+    };
+    for (const auto& [name, value] : expected) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(figures.count(name), 1u);
+        EXPECT_EQ(figures[name], value);
+    }
+    EXPECT_EQ(figures.size(), expected.size() + 3);
+}
+
+// What goes wrong shows in the figures, the file is whole and the format's
+// own, and a failing run carries over when the last good one ended.
+struct Fault {
+    const char* name;
+    std::function<void(const StationFolder&)> make;
+    int status;
+    std::map<std::string, double> figures;  // by name, without labels but day or month
+    bool last_success_carried;
+};
+
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
+
+class MetricsOfAFault : public testing::TestWithParam<Fault> {};
+
+TEST_P(MetricsOfAFault, AreWrittenWholeAndTellIt) {
+    const Fault& c = GetParam();
+    StationFolder station;
+    const fs::path file = station.root.path() / "plotmuf.prom";
+    const std::vector<std::string> arguments = {"--today", station::today, "--metrics", file.string(), "--verbose"};
+    ASSERT_EQ(run_plotmuf(station.work(), arguments).status, 0);
+    const double last_good = samples(file)[sample("plotmuf_last_success_timestamp_seconds", station)];
+
+    c.make(station);
+    const RunResult run = run_plotmuf(station.work(), arguments);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(promtool_faults(file), "");
+    std::map<std::string, double> figures = samples(file);
+    for (const auto& [name, value] : c.figures) {
+        const std::size_t brace = name.find('{');
+        const std::string key = brace == std::string::npos
+                                    ? sample(name, station)
+                                    : sample(name.substr(0, brace), station, name.substr(brace + 1, name.size() - brace - 2));
+        SCOPED_TRACE(key);
+        if (value < 0) {
+            EXPECT_EQ(figures.count(key), 0u) << "left out";
+        } else {
+            ASSERT_EQ(figures.count(key), 1u);
+            EXPECT_EQ(figures[key], value);
+        }
+    }
+    const std::string last_success = sample("plotmuf_last_success_timestamp_seconds", station);
+    if (c.last_success_carried) {
+        EXPECT_EQ(figures[last_success], last_good);
+    } else {
+        EXPECT_EQ(figures[last_success], figures[sample("plotmuf_run_end_timestamp_seconds", station)]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, MetricsOfAFault,
+    testing::Values(
+        Fault{"ArchiveFolderMissing",
+              [](const StationFolder& s) { fs::remove_all(s.root.path() / station::archive); }, 1,
+              {{"plotmuf_charts_exported", 0}, {"plotmuf_charts_failed", 6}, {"plotmuf_soundings{day=\"2024-03-01\"}", 5}},
+              true},
+        // Nothing drawn: no figure of a day, every day failed.
+        Fault{"MeasurementFolderMissing",
+              [](const StationFolder& s) { fs::remove_all(s.root.path() / "autoscalati"); }, 1,
+              {{"plotmuf_charts_exported", 0},
+               {"plotmuf_charts_failed", 6},
+               {"plotmuf_soundings{day=\"2024-03-01\"}", -1},
+               {"plotmuf_newest_sounding_timestamp_seconds", -1},
+               {"plotmuf_forecast_loaded{month=\"2024-03\"}", -1}},
+              true},
+        // A month without its forecast file is no failure of the run.
+        Fault{"OneOfTwoForecastsMissing",
+              [](const StationFolder& s) { fs::remove(s.root.path() / "previsioni" / "022024.txt"); }, 0,
+              {{"plotmuf_charts_exported", 6},
+               {"plotmuf_forecast_loaded{month=\"2024-02\"}", 0},
+               {"plotmuf_forecast_loaded{month=\"2024-03\"}", 1}},
+              false},
+        // A station without soundings in the days drawn.
+        Fault{"NoSoundings",
+              [](const StationFolder& s) {
+                  for (const auto& entry : fs::directory_iterator(s.root.path() / "autoscalati"))
+                      if (entry.path().filename() != "A_station.txt") fs::remove(entry.path());
+              },
+              0, {{"plotmuf_soundings{day=\"2024-03-01\"}", 0}, {"plotmuf_newest_sounding_timestamp_seconds", -1}},
+              false}),
+    [](const testing::TestParamInfo<Fault>& info) { return info.param.name; });
+
+TEST(Metrics, AFileThatCannotBeWrittenFailsTheRunButNoChart) {
+    StationFolder station;
+    const fs::path file = station.root.path() / "missing" / "plotmuf.prom";
+    const RunResult run =
+        run_plotmuf(station.work(), {"--today", station::today, "--metrics", file.string(), "--verbose"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("plotmuf: metrics: cannot create a file beside " + file.string()), std::string::npos)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_TRUE(station.output_bytes() == station::plain_charts());
+    EXPECT_FALSE(fs::exists(file.parent_path()));
+}
+
+// Several stations on one host write their own files, told apart by the
+// folder: whatever its name holds, the label is the format's and reads
+// back as the folder.
+TEST(Metrics, TheFolderLabelHoldsAnyFolderName) {
+    for (const char* name : {"quote\"d", "back\\slash", "line\nend", "blank and \xc3\xa0"}) {
+        SCOPED_TRACE(name);
+        TempFolder folder;
+        const fs::path work = folder.make_folder(name);
+        const fs::path file = folder.path() / "plotmuf.prom";
+        const RunResult run = run_plotmuf(work, {"--today", station::today, "--metrics", file.string()});
+        EXPECT_EQ(run.status, 1) << "no archive folder there";
+        EXPECT_EQ(promtool_faults(file), "");
+        std::string escaped;
+        for (const char c : work.string()) escaped += c == '"' ? "\\\"" : c == '\\' ? "\\\\" : c == '\n' ? "\\n" : std::string(1, c);
+        EXPECT_NE(read_text(file).find("plotmuf_charts_failed{folder=\"" + escaped + "\"} 6\n"), std::string::npos)
+            << read_text(file);
+    }
+}
+
+TEST(Metrics, OfARangeGiveEachDayItDrew) {
+    StationFolder station;
+    const fs::path file = station.root.path() / "plotmuf.prom";
+    const RunResult run =
+        run_plotmuf(station.work(), {"--archive", "2024-01-01", station::today, "--csv", "--metrics", file.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(promtool_faults(file), "");
+    std::map<std::string, double> figures = samples(file);
+    EXPECT_EQ(figures[sample("plotmuf_charts_exported", station)], 61);
+    EXPECT_EQ(figures[sample("plotmuf_soundings", station, "day=\"2024-01-15\"")], 0);
+    EXPECT_EQ(figures[sample("plotmuf_soundings", station, "day=\"2024-03-01\"")], 5);
+    EXPECT_EQ(figures[sample("plotmuf_forecast_loaded", station, "month=\"2024-01\"")], 0);
+    EXPECT_EQ(figures[sample("plotmuf_forecast_loaded", station, "month=\"2024-02\"")], 1);
+    int days = 0;
+    for (const auto& [name, value] : figures) days += name.starts_with("plotmuf_soundings{");
+    EXPECT_EQ(days, 61);
+}
+
+}  // namespace
