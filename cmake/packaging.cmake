@@ -27,6 +27,8 @@ endif()
 
 install(TARGETS plotmuf RUNTIME DESTINATION ${plotmuf_bin_dir})
 install(FILES README.md canvas/FONT-NOTICE DESTINATION ${plotmuf_doc_dir})
+# Prometheus alerting rules for the figures of --metrics, an example to adapt.
+install(FILES packaging/plotmuf-alerts.yml DESTINATION ${plotmuf_doc_dir}/examples)
 # The licence beside them in the zip and in a plain install. The Debian
 # package leaves it out (not in CPACK_COMPONENTS_ALL below): there its
 # copyright file carries it, and lintian takes a second copy for an extra

@@ -270,4 +270,15 @@ TEST_F(Durability, TheScheduledRunKeepsDayOnesChartSo) {
     expect_flushed_in_order({"--today", station::today}, {std::string(station::days[0]) + ".gif"});
 }
 
+// The data and the vector picture beside an archived chart are kept as it is.
+TEST_F(Durability, TheFilesBesideAChartAreKeptAsItIs) {
+    const std::string day_1 = station::days[0];
+    expect_flushed_in_order({"--today", station::today, "--csv", "--svg"},
+                            {day_1 + ".gif", day_1 + ".csv", day_1 + ".svg"});
+    std::vector<std::string> files;
+    for (const char* day : {"2024059", "2024060", "2024061"})
+        for (const char* extension : {".gif", ".csv"}) files.push_back(day + std::string(extension));
+    expect_flushed_in_order({"--archive", "2024-02-28", "2024-03-01", "--csv"}, files);
+}
+
 }  // namespace

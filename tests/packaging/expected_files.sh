@@ -19,7 +19,7 @@ expected_files() {
     {
         printf -- '-rwxr-xr-x %s\n' bin/plotmuf
         printf -- '-rw-r--r-- %s\n' lib/systemd/system/plotmuf@.service lib/systemd/system/plotmuf@.timer \
-            share/man/man1/plotmuf.1.gz "$doc/README.md" "$doc/FONT-NOTICE"
+            share/man/man1/plotmuf.1.gz "$doc/README.md" "$doc/FONT-NOTICE" "$doc/examples/plotmuf-alerts.yml"
         if [ "$debian" = debian ]; then
             printf -- '-rw-r--r-- %s\n' "$doc/copyright" "$doc/changelog.gz" share/lintian/overrides/plotmuf
         else
@@ -28,7 +28,7 @@ expected_files() {
         git -C "$root" ls-files example | grep -v '/\.gitkeep$' | sed "s|^|-rw-r--r-- $doc/|"
         # Every folder above those files, and the folders the .gitkeep keep.
         {
-            printf '%s\n' bin/plotmuf lib/systemd/system/x share/man/man1/x "$doc/x"
+            printf '%s\n' bin/plotmuf lib/systemd/system/x share/man/man1/x "$doc/x" "$doc/examples/x"
             [ "$debian" = debian ] && echo share/lintian/overrides/x
             git -C "$root" ls-files example | sed "s|^|$doc/|"
         } | while read -r path; do

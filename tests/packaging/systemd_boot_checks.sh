@@ -96,7 +96,20 @@ run /srv/station2 0
 owners=$(find /srv/station2 -name '*.gif' -printf '%u:%g %M\n' | sort -u)
 [ "$owners" = "meteo:meteo -rw-rw-r--" ] || fail "/srv/station2's charts: $owners"
 
-# 5. A station unscheduled with the manual's command.
+# 5. The run's figures for Prometheus through node_exporter's textfile
+# collector, with the drop-in of the manual: written whole by the
+# sandboxed service.
+textfiles=/var/lib/prometheus/node-exporter
+mkdir -p "$textfiles" /etc/systemd/system/plotmuf@srv-station.service.d
+printf '[Service]\nExecStart=\nExecStart=/usr/bin/plotmuf --verbose --metrics %s/plotmuf-station.prom\nReadWritePaths=%s\n' \
+    "$textfiles" "$textfiles" >/etc/systemd/system/plotmuf@srv-station.service.d/metrics.conf
+systemctl daemon-reload
+run /srv/station 0
+grep -qx 'plotmuf_charts_exported{folder="/srv/station"} 6' "$textfiles/plotmuf-station.prom" ||
+    fail "$textfiles/plotmuf-station.prom: $(head -c 300 "$textfiles/plotmuf-station.prom" 2>&1)"
+[ -z "$(find "$textfiles" -name '.*.tmp')" ] || fail "$textfiles: temporary files left"
+
+# 6. A station unscheduled with the manual's command.
 systemctl disable --now plotmuf@srv-station.timer || fail "systemctl disable --now: status $?"
 [ "$(systemctl is-enabled plotmuf@srv-station.timer)" = disabled ] || fail "the timer is still enabled"
 [ "$(systemctl is-active plotmuf@srv-station.timer)" = inactive ] || fail "the timer is still active"
