@@ -1,21 +1,144 @@
 // What visitors see, checked in a real browser: the archive's pages opened
-// from disk in headless Chromium (tests/browser/check_pages.py). These
-// tests carry the CTest label "browser": without Chromium, run the others
-// with `ctest -LE browser`.
+// from disk in headless Chromium (tests/browser/check_pages.py), and each
+// chart's SVG rendered by Chromium and by librsvg against its GIF
+// (tests/browser/check_svg.py). These tests carry the CTest label
+// "browser": without Chromium, run the others with `ctest -LE browser`.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/plotmuf_process.h"
+#include "support/sounding.h"
 #include "support/station_folder.h"
 
 namespace fs = std::filesystem;
 using station::StationFolder;
 
 namespace {
+
+const fs::path browser_tools = fs::path(PLOTMUF_SOURCE_DIR) / "tests" / "browser";
+
+// One of the checkers of tests/browser/ run with `arguments`.
+RunResult check(const char* script, std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), (browser_tools / script).string());
+    return run_plotmuf(fs::temp_directory_path(), arguments, {.program = "/usr/bin/python3"}, std::chrono::minutes(5));
+}
+
+// The example station in a folder of the test's own.
+void copy_example(const TempFolder& folder) {
+    fs::copy(fs::path(PLOTMUF_SOURCE_DIR) / "example", folder.path(), fs::copy_options::recursive);
+}
+
+// A station of the kind "Rome" whose day 3 March 2024 holds a sounding at
+// each minute of `minutes` with the value field `field` gives it.
+void sound(const StationFolder& station, const std::vector<int>& minutes, const std::function<std::string(int)>& field) {
+    for (const int minute : minutes) {
+        char name[64];
+        std::snprintf(name, sizeof name, "autoscalati/RM041_2024063%02d%02d00.TXT", minute / 60, minute % 60);
+        station.root.write(name, sounding_file(field(minute), "Rome"));
+    }
+}
+
+std::vector<int> every(int step) {
+    std::vector<int> minutes;
+    for (int minute = 0; minute < 24 * 60; minute += step) minutes.push_back(minute);
+    return minutes;
+}
+
+// "12.3" for 12.3 MHz, as a sounder writes the field.
+std::string field_of(double mhz) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%4.1f", mhz);
+    return text;
+}
+
+// Each chart's SVG is the GIF's picture, and stays sharp at twice the size,
+// in two renderers: on the example station, and on days dense, sparse,
+// jumpy (long diagonals), beyond the frame, and without any value.
+TEST(Svg, IsTheSamePictureAsTheGifInTwoRenderers) {
+    TempFolder example;
+    copy_example(example);
+    ASSERT_EQ(run_plotmuf(example.path(), {"--today", "2024-03-03", "--svg"}).status, 0);
+    std::vector<std::string> folders = {(example.path() / "web").string()};
+
+    const struct {
+        const char* name;
+        std::vector<int> minutes;
+        std::function<std::string(int)> field;
+    } days[] = {
+        {"dense", every(5), [](int m) { return field_of(14 + 8 * std::sin(m / 180.0)); }},
+        {"sparse", {37, 300, 301, 800, 1199, 1439}, [](int m) { return field_of(5 + m / 40.0); }},
+        {"jumpy", every(15), [](int m) { return m / 15 % 2 ? "45.0" : " 5.0"; }},
+        {"beyond the frame", every(20), [](int m) { return m / 20 % 3 == 0 ? "59.9" : m / 20 % 3 == 1 ? "00.0" : "bad"; }},
+        {"no value", every(10), [](int) { return "N/A "; }},
+    };
+    std::vector<std::unique_ptr<StationFolder>> stations;
+    for (const auto& day : days) {
+        SCOPED_TRACE(day.name);
+        auto& station = stations.emplace_back(std::make_unique<StationFolder>(station::NoData{}));
+        station->root.write("previsioni/032024.txt", "forecast\n" + station::forecast_line(60, 21) + "\n");
+        sound(*station, day.minutes, day.field);
+        const RunResult run = run_plotmuf(station->work(), {"--today", "2024-03-03", "--svg", "--verbose"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        folders.push_back((station->root.path() / "web").string());
+    }
+    const RunResult checked = check("check_svg.py", folders);
+    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+    EXPECT_NE(checked.out.find("36 of 36 SVG files passed"), std::string::npos) << checked.out;
+}
+
+// The pages show a chart with its SVG beside it from vectors, sharp at two
+// device pixels a pixel, and one with its CSV beside it described in
+// words, linked to its data; the others as before.
+TEST(ArchivePages, ShowVectorChartsSharpAndSayWhatEachChartShows) {
+    TempFolder example;
+    copy_example(example);
+    const fs::path archive = example.path() / "previsioni" / "previous_RAV3000I2_plots";
+    ASSERT_EQ(run_plotmuf(example.path(), {"--archive", "2024-02-01", "2024-02-29"}).status, 0);
+    ASSERT_EQ(run_plotmuf(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--archive-page"}).status, 0);
+
+    RunResult run = check("check_pages.py", {archive.string()});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+
+    // February: days 1 to 26 as GIF, 27 to 29 from their SVG.
+    run = check("check_pages.py", {"--sharp", (archive / "2024-02.html").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::map<std::string, int> foreign;  // by file
+    std::istringstream lines(run.out);
+    for (std::string kind, name; lines >> kind >> name;) {
+        int pixels = 0;
+        lines >> foreign[kind + " " + name] >> pixels;
+    }
+    ASSERT_EQ(foreign.size(), 29u) << run.out;
+    for (const auto& [chart, count] : foreign) {
+        SCOPED_TRACE(chart);
+        const bool vector = chart.starts_with("svg ");
+        EXPECT_EQ(vector, chart >= "svg 2024058.svg");
+        if (vector) EXPECT_EQ(count, 0) << "a vector chart drawn blurred";
+        else EXPECT_GT(count, 1000) << "the measure tells a bitmap enlarged from vectors";
+    }
+
+    // What each chart shows, in words, where its CSV is there to say it.
+    const std::string february = read_text(archive / "2024-02.html");
+    const std::string described =
+        "MUF(3000)F2 on Thursday 29 February 2024: 89 soundings, 8 without a value; observed ";
+    EXPECT_NE(february.find("<a href=\"2024060.csv\">Data (CSV)</a><object data=\"2024060.svg\""), std::string::npos);
+    EXPECT_NE(february.find("aria-label=\"" + described), std::string::npos) << february;
+    EXPECT_NE(february.find("alt=\"" + described), std::string::npos);
+    EXPECT_NE(february.find("<img src=\"2024041.gif\" width=\"286\" height=\"221\" loading=\"lazy\" "
+                            "alt=\"MUF(3000)F2 chart of 10 February 2024\">"),
+              std::string::npos);
+    EXPECT_EQ(february.find("2024041.csv"), std::string::npos);
+}
 
 TEST(ArchivePages, AreBrowsableAndShowOnlyTheArchivedCharts) {
     StationFolder station;

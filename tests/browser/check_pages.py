@@ -12,8 +12,17 @@
         any fails (one line for each fault, naming the page and the element),
         2 when the check could not be made.
 
-    check_pages.py --screenshot PNG PAGE [--width PX] [--dark]
-        A PNG of the whole of PAGE, every image loaded.
+    check_pages.py --screenshot PNG PAGE [--width PX] [--dark] [--scale N]
+        A PNG of the whole of PAGE, every image loaded, at a device scale
+        factor of N (1 unless given).
+
+    check_pages.py --sharp PAGE
+        Each chart of PAGE shown at a device scale factor of 2, as on most
+        phones and laptops: for each, a line "KIND NAME FOREIGN PIXELS", its
+        kind (svg, shown from vectors, or gif), its file, and of the PIXELS
+        of the plot area inside its border, those in a colour that is not
+        the chart's own: a bitmap that the browser enlarges has its lines
+        smoothed, a vector chart none. Needs Pillow (Debian's python3-pil).
 
 The browser is driven through the DevTools protocol on a pipe (Chromium's
 --remote-debugging-pipe: commands on its fd 3, answers on its fd 4), with a
@@ -25,6 +34,7 @@ python3-html5lib.
 import argparse
 import base64
 import fcntl
+import io
 import json
 import os
 import re
@@ -240,16 +250,20 @@ LOAD_IMAGES = """(async () => {
 DESCRIBE = """(() => {
   const tag = e => '<' + e.localName + [...e.attributes].filter(a => a.name !== 'style')
       .map(a => ' ' + a.name + '="' + a.value + '"').join('').slice(0, 120) + '>';
-  const images = [...document.images].map(img => ({
+  const images = [...document.images].filter(img => !img.closest('object')).map(img => ({
     element: tag(img), complete: img.complete, natural: [img.naturalWidth, img.naturalHeight],
     shown: [img.width, img.height],
     loading: img.getAttribute('loading') === null || img.getAttribute('loading') === img.loading}));
+  const objects = [...document.querySelectorAll('object')].map(o => ({
+    element: tag(o), url: o.data, type: o.type,
+    shown: [o.getBoundingClientRect().width, o.getBoundingClientRect().height],
+    fallback: [...o.querySelectorAll('img')].map(img => img.src)}));
   const links = [...document.querySelectorAll('[href]')].map(e => ({element: tag(e), url: e.href}));
   const sources = [...document.querySelectorAll('[src], object[data]')]
       .map(e => ({element: tag(e), url: e.src || e.data}));
   const fetched = performance.getEntriesByType('resource').map(r => r.name);
   const scripts = [...document.scripts].map(tag);
-  return {images, links, sources, fetched, scripts};
+  return {images, objects, links, sources, fetched, scripts};
 })()"""
 
 # A phone lays a page out wider than its screen when the page has no
@@ -298,13 +312,9 @@ def inside(folder, url):
     return path if path.startswith(os.path.realpath(folder) + os.sep) else None
 
 
-def browser_faults(browser, folder, page, counts):
+def picture_faults(report):
+    """What is wrong with the charts of a page as the browser shows them."""
     faults = []
-    browser.open(page, DESKTOP)
-    browser.evaluate(LOAD_IMAGES)
-    report = browser.evaluate(DESCRIBE)
-    counts["images"] += len(report["images"])
-    counts["links"] += len(report["links"])
     for image in report["images"]:
         if not image["complete"] or image["natural"] == [0, 0]:
             faults.append(f"{image['element']}: did not load (no such file, or not an image)")
@@ -316,6 +326,34 @@ def browser_faults(browser, folder, page, counts):
                           f"natural size")
         if not image["loading"]:
             faults.append(f"{image['element']}: invalid loading attribute")
+    for picture in report["objects"]:
+        # A vector chart: shown at the chart's size, with the GIF inside it
+        # for where it cannot be shown.
+        if tuple(picture["shown"]) != CHART_SIZE:
+            faults.append(f"{picture['element']}: shown at {picture['shown'][0]} x {picture['shown'][1]}, not "
+                          f"{CHART_SIZE[0]} x {CHART_SIZE[1]}")
+        if not picture["fallback"]:
+            faults.append(f"{picture['element']}: no GIF inside it for browsers that cannot show it")
+    return faults
+
+
+def browser_faults(browser, folder, page, counts):
+    faults = []
+    # As most phones and laptops show it too, at two device pixels a pixel.
+    browser.open(page, dict(DESKTOP, deviceScaleFactor=2))
+    browser.evaluate(LOAD_IMAGES)
+    faults.extend("at a scale factor of 2: " + fault for fault in picture_faults(browser.evaluate(DESCRIBE)))
+    browser.open(page, DESKTOP)
+    browser.evaluate(LOAD_IMAGES)
+    report = browser.evaluate(DESCRIBE)
+    counts["images"] += len(report["images"]) + len(report["objects"])
+    counts["links"] += len(report["links"])
+    faults.extend(picture_faults(report))
+    for picture in report["objects"]:
+        for url in [picture["url"]] + picture["fallback"]:
+            target = inside(folder, url)
+            if target is not None and not os.path.isfile(target):
+                faults.append(f"{picture['element']}: {os.path.relpath(target, folder)} does not exist")
     for link in report["links"]:
         target = inside(folder, link["url"])
         if target is None:
@@ -369,8 +407,8 @@ def check(folder):
     return 1 if failed else 0
 
 
-def screenshot(png, page, width, dark):
-    metrics = dict(PHONE if width <= PHONE["width"] * 1.5 else DESKTOP, width=width)
+def screenshot(png, page, width, dark, scale=1):
+    metrics = dict(PHONE if width <= PHONE["width"] * 1.5 else DESKTOP, width=width, deviceScaleFactor=scale)
     browser = Browser()
     try:
         browser.open(page, metrics, dark)
@@ -385,18 +423,58 @@ def screenshot(png, page, width, dark):
     return 0
 
 
+# The colours of a chart, and inside its border the plot area (columns 36
+# to 275, rows 17 to 177 of the 286 x 221 pixels), where no text lies.
+CHART_COLOURS = {(0, 0, 0), (255, 255, 0), (100, 100, 100), (255, 255, 255), (255, 0, 0), (0, 255, 0)}
+PLOT_AREA = (36, 17, 276, 178)
+
+CHARTS = """[...document.querySelectorAll('.day > img, .day > object')].map(e => {
+  const r = e.getBoundingClientRect();
+  return {kind: e.localName === 'object' ? 'svg' : 'gif', name: e.getAttribute('src') || e.getAttribute('data'),
+          x: r.left + window.scrollX, y: r.top + window.scrollY};
+})"""
+
+
+def sharpness(page):
+    try:
+        from PIL import Image
+    except ImportError:
+        raise CheckError("Pillow not found: run with /usr/bin/python3 (Debian package python3-pil)")
+    scale = 2
+    browser = Browser()
+    try:
+        browser.open(page, dict(DESKTOP, deviceScaleFactor=scale))
+        browser.evaluate(LOAD_IMAGES)
+        for chart in browser.evaluate(CHARTS):
+            clip = {"x": chart["x"], "y": chart["y"], "width": CHART_SIZE[0], "height": CHART_SIZE[1], "scale": 1}
+            data = browser.call("Page.captureScreenshot",
+                                {"format": "png", "clip": clip, "captureBeyondViewport": True})["data"]
+            shown = Image.open(io.BytesIO(base64.b64decode(data))).convert("RGB")
+            left, top, right, bottom = (scale * edge for edge in PLOT_AREA)
+            area = list(shown.crop((left, top, right, bottom)).getdata())
+            foreign = sum(1 for colour in area if colour not in CHART_COLOURS)
+            print(f"{chart['kind']} {chart['name']} {foreign} {len(area)}")
+    finally:
+        browser.close()
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("folder", nargs="?", help="the folder of the pages and the charts")
     parser.add_argument("--screenshot", nargs=2, metavar=("PNG", "PAGE"), help="write a PNG of PAGE")
     parser.add_argument("--width", type=int, default=DESKTOP["width"], help="the screenshot's width in px")
     parser.add_argument("--dark", action="store_true", help="the screenshot in the dark theme")
+    parser.add_argument("--scale", type=int, default=1, help="the screenshot's device scale factor")
+    parser.add_argument("--sharp", metavar="PAGE", help="how sharp each chart of PAGE is at a scale factor of 2")
     arguments = parser.parse_args()
-    if bool(arguments.folder) == bool(arguments.screenshot):
-        parser.error("give either FOLDER or --screenshot PNG PAGE")
+    if [bool(arguments.folder), bool(arguments.screenshot), bool(arguments.sharp)].count(True) != 1:
+        parser.error("give one of FOLDER, --screenshot PNG PAGE and --sharp PAGE")
     try:
         if arguments.screenshot:
-            return screenshot(*arguments.screenshot, arguments.width, arguments.dark)
+            return screenshot(*arguments.screenshot, arguments.width, arguments.dark, arguments.scale)
+        if arguments.sharp:
+            return sharpness(arguments.sharp)
         return check(arguments.folder)
     except (CheckError, OSError, subprocess.TimeoutExpired) as error:
         print(f"check_pages: {error}", file=sys.stderr)

@@ -19,9 +19,14 @@ CHART = os.path.join(HERE, "..", "..", "docs", "example-plotMUF6.gif")  # 286 x 
 # A 1 x 1 GIF.
 TINY_GIF = bytes.fromhex("474946383961010001008000000000000000ffffff2c00000000010001000002024401003b")
 
+# A 286 x 221 vector chart.
+VECTOR = ('<?xml version="1.0" encoding="UTF-8"?>\n<svg xmlns="http://www.w3.org/2000/svg" width="286" height="221" '
+          'viewBox="0 0 286 221"><rect width="286" height="221"/></svg>\n')
+
 # Each page has two charts of its own, NAME-near.gif and NAME-far.gif; the
 # far one sits well below the fold, lazy, as the later days of a month page
-# do on a phone: it only loads when brought into view.
+# do on a phone: it only loads when brought into view. And a vector chart,
+# NAME-vector.svg, with the near GIF inside it.
 PAGE = """<!DOCTYPE html>
 <html lang="en">
 <head>
@@ -39,6 +44,7 @@ a{color:inherit}
 <body>
 <p><a href="index.html">All months</a></p>
 <img src="NAME-near.gif" width="286" height="221" loading="lazy" alt="Near">
+<object data="NAME-vector.svg" type="image/svg+xml" width="286" height="221" role="img" aria-label="Vector"><img src="NAME-near.gif" width="286" height="221" alt="Vector"></object>
 <p class="far"><img src="NAME-far.gif" width="286" height="221" loading="lazy" alt="Far"></p>
 </body>
 </html>
@@ -55,6 +61,12 @@ FAULTS = [
      ['<img src="not-an-image-far.gif"', "did not load"]),
     ("shown-scaled", {"edit": ("a{color:inherit}", "a{color:inherit}img{width:200px}")},
      ['<img src="shown-scaled-near.gif"', "shown at 200 x 221, not its natural size"]),
+    ("missing-vector", {"files": {"missing-vector-vector.svg": None}},
+     ['<object data="missing-vector-vector.svg"', "missing-vector-vector.svg does not exist"]),
+    ("vector-scaled", {"edit": ("a{color:inherit}", "a{color:inherit}object{width:200px}")},
+     ['<object data="vector-scaled-vector.svg"', "shown at 200 x 221, not 286 x 221"]),
+    ("vector-alone", {"edit": ('<img src="vector-alone-near.gif" width="286" height="221" alt="Vector">', "")},
+     ['<object data="vector-alone-vector.svg"', "no GIF inside it"]),
     ("broken-link", {"edit": ('href="index.html"', 'href="2024-02.html"')},
      ['<a href="2024-02.html">: leads to 2024-02.html, which does not exist']),
     ("link-out", {"edit": ('href="index.html"', 'href="../outside.html"')},
@@ -102,6 +114,8 @@ class CheckPages(unittest.TestCase):
                 page.write(text)
             for chart in (name + "-near.gif", name + "-far.gif"):
                 shutil.copy(CHART, os.path.join(folder, chart))
+            with open(os.path.join(folder, name + "-vector.svg"), "w") as vector:
+                vector.write(VECTOR)
             for chart, content in fault.get("files", {}).items():
                 os.remove(os.path.join(folder, chart))
                 if content is not None:
@@ -112,7 +126,7 @@ class CheckPages(unittest.TestCase):
     def test_passes_good_pages(self):
         status, output = run_checker(self.folder([("good", {})]))
         self.assertEqual(status, 0, output)
-        self.assertIn("checked 2 pages: 4 images, 2 links\n2 passed, 0 failed\n", output)
+        self.assertIn("checked 2 pages: 6 images, 2 links\n2 passed, 0 failed\n", output)
 
     def test_fails_each_page_with_a_fault_naming_it_and_the_element(self):
         status, output = run_checker(self.folder([(name, fault) for name, fault, _ in FAULTS]))
