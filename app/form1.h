@@ -26,7 +26,7 @@ class Form1 {
 public:
     struct Settings {
         // Draw the six days ending on this date instead of the clock's today.
-        std::optional<std::chrono::year_month_day> today;
+        std::optional<std::chrono::year_month_day> today = {};
         // Where --verbose writes one line per failure met; none when null.
         std::ostream* diagnostics = nullptr;
         // A terminal that shows the progress of an archive range; none when null.

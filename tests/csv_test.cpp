@@ -100,20 +100,29 @@ TEST(Csv, ARangeWritesTheCsvOfEachArchivedChart) {
     EXPECT_FALSE(fs::exists(range.root.path() / "web" / "plotMUF6.csv"));
 }
 
-// A CSV that cannot be written fails its day like a chart: named once, the
-// day's later files not written, every other day whole, exit status 1.
-TEST(Csv, ThatCannotBeWrittenFailsItsDay) {
-    StationFolder station;
-    fs::create_directory(station.root.path() / "web" / "plotMUF3.csv");
-    const RunResult run = run_plotmuf(station.work(), {"--today", station::today, "--csv", "--verbose"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("plotmuf: day 27/02/2024: cannot replace " + station.root.slash() + "web/plotMUF3.csv"),
-              std::string::npos)
-        << run.err;
-    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_FALSE(fs::exists(station.archived(3))) << "the day stops at its failing file";
-    for (int n : {1, 2, 4, 5, 6}) EXPECT_TRUE(fs::exists(fs::path(station.archived(n)).replace_extension(".csv"))) << n;
-    EXPECT_EQ(station::leftovers(station.root.path()), std::vector<std::string>{"previsioni/grafico3.bmp"});
+// A CSV or an SVG that cannot be written fails its day like a chart: named
+// once, the day's later files not written, every other day whole, exit
+// status 1.
+TEST(FilesBesideACharts, ThatCannotBeWrittenFailTheirDay) {
+    for (const char* extension : {".csv", ".svg"}) {
+        SCOPED_TRACE(extension);
+        StationFolder station;
+        fs::create_directory(station.root.path() / "web" / ("plotMUF3" + std::string(extension)));
+        const RunResult run =
+            run_plotmuf(station.work(), {"--today", station::today, "--csv", "--svg", "--verbose"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("plotmuf: day 27/02/2024: cannot replace " + station.root.slash() + "web/plotMUF3" +
+                               extension),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_FALSE(fs::exists(station.archived(3))) << "the day stops at its failing file";
+        for (int n : {1, 2, 4, 5, 6}) {
+            EXPECT_TRUE(fs::exists(fs::path(station.archived(n)).replace_extension(".csv"))) << n;
+            EXPECT_TRUE(fs::exists(fs::path(station.archived(n)).replace_extension(".svg"))) << n;
+        }
+        EXPECT_EQ(station::leftovers(station.root.path()), std::vector<std::string>{"previsioni/grafico3.bmp"});
+    }
 }
 
 }  // namespace
