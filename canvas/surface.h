@@ -1,8 +1,12 @@
 #pragma once
 // The drawing surface: the window's persistent 286 x 221 bitmap with the
 // chart scale and the few drawing operations the charts are made of.
-// Nothing is smoothed: every pixel holds one of the colours drawn.
+// Nothing is smoothed: every pixel holds one of the colours drawn. The
+// bitmap holds palette indices: after Cls the palette is BackColor alone,
+// and each colour is added to it when it is first drawn, up to 256 colours;
+// a drawing in a colour beyond them draws nothing.
 
+#include <cstdint>
 #include <string_view>
 
 #include "canvas/image.h"
@@ -42,7 +46,9 @@ public:
     int row(float y) const;
 
 private:
-    void plot(int column, int row, Rgb colour);
+    void plot(int column, int row, std::uint8_t index);
+    // The palette index of `colour`; -1 when the palette is full.
+    int index_of(Rgb colour) { return image_.index_of(colour); }
 
     Image image_;
     float left_ = 0, top_ = 0, units_x_ = width, units_y_ = height;
