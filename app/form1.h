@@ -18,9 +18,9 @@
 #include "export/chart_files.h"
 #include "export/image_converter.h"
 #include "platform/files.h"
-#include "platform/folder_listing.h"
 #include "platform/status.h"
 #include "series/chart_data.h"
+#include "series/measurement_listing.h"
 
 class Form1 {
 public:
@@ -150,7 +150,7 @@ public:
 
     // The measurement folder as list_measurement_folder listed it; shared,
     // unchanged, by the forms that draw an archive range together.
-    std::shared_ptr<const platform::FolderListing> measurement_listing;
+    std::shared_ptr<const series::MeasurementListing> measurement_listing;
 
     // The window: its outer size in twips, the screen's twips per pixel,
     // its persistent bitmap and its image-conversion control.

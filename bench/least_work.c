@@ -27,7 +27,9 @@
 #include <string.h>
 #include <unistd.h>
 
-enum { most_kept = 6 * 1440, bitmap_bytes = 54 + 860 * 221 /* 286 x 221, rows padded to 4 bytes */ };
+/* The scratch bitmap as plotmuf writes it: 8 bits a pixel, a colour table of
+ * the chart's seven colours, 286 x 221 pixels in rows padded to 4 bytes. */
+enum { most_kept = 6 * 1440, bitmap_bytes = 54 + 7 * 4 + 288 * 221 };
 
 static unsigned char chart_buffer[bitmap_bytes];
 

@@ -5,6 +5,10 @@
 #   - a whole run, warm, within 1.25 times least_work.c in each folder: the
 #     least file-system work a run must do there, with nothing drawn or
 #     encoded (the listing, the soundings that are there read, the writes);
+#   - instructions executed (callgrind, which no machine's file system or
+#     load can blur): at most 8 M in the empty and unrecognised folders,
+#     10 M at the 15-minute station, 30 M in the year folder, and 800 M for
+#     the year's archive redrawn;
 #   - peak resident memory under 8 MiB;
 #   - every chart's GIF file no larger than what `gifsicle -O3` makes of it;
 #   - the archive of a year redrawn (--archive, 365 days) in the folder of a
@@ -21,8 +25,8 @@
 # and kept in WORK_FOLDER. Run it on an idle machine: the times are a few
 # milliseconds.
 #
-# Needs: cmake, g++, gcc, python3, hyperfine, gifsicle
-# (Debian: apt-get install cmake g++ python3 hyperfine gifsicle).
+# Needs: cmake, g++, gcc, python3, hyperfine, gifsicle, valgrind
+# (Debian: apt-get install cmake g++ python3 hyperfine gifsicle valgrind).
 # Exits 1 when a target is missed, 2 when it cannot measure.
 set -euo pipefail
 
@@ -36,7 +40,7 @@ today=2024-03-03
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 
-for tool in cmake cc python3 hyperfine gifsicle; do
+for tool in cmake cc python3 hyperfine gifsicle valgrind; do
     command -v "$tool" >/dev/null || { echo "bench/run.sh: $tool is missing" >&2; exit 2; }
 done
 
@@ -74,6 +78,10 @@ peak_kib() {  # the largest resident set of 5 runs
         [ "$kib" -gt "$most" ] && most=$kib
     done
     echo "$most"
+}
+instructions() {  # instructions COMMAND...: what callgrind counts for one run, in millions
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+        awk '/Collected :/ { printf "%.1f", $NF / 1e6 }'
 }
 # check NAME MET DETAIL: prints the verdict and keeps a miss for the summary.
 check() {
@@ -120,6 +128,13 @@ for station in quarter year unrecognised empty; do
     printf '  cpu         plotmuf %7s ms   least work %7s ms\n' "$(cpu_ms "$work/times.csv" 1)" "$(cpu_ms "$work/times.csv" 2)"
     ours_kib=$(peak_kib "${run[@]}")
     printf '  peak RSS    plotmuf %7s KiB\n' "$ours_kib"
+    case $station in
+    empty | unrecognised) most_m=8 ;;
+    quarter) most_m=10 ;;
+    year) most_m=30 ;;
+    esac
+    ours_m=$(instructions "${run[@]}")
+    printf '  callgrind   plotmuf %7s M instructions   target %s M\n' "$ours_m" "$most_m"
 
     ours_total=0 theirs_total=0 larger=() line=""
     for gif in "${gifs[@]}"; do
@@ -139,6 +154,8 @@ for station in quarter year unrecognised empty; do
         "$(awk -v r="$ratio" 'BEGIN { print (r <= 1.25) }')" \
         "$ratio x, $(awk -v a="$ours_ms" -v b="$least_ms" 'BEGIN { printf "%.2f", a - 1.25 * b }') ms over"
     check "$station: peak RSS < 8 MiB" "$((ours_kib < 8192))" "$ours_kib KiB"
+    check "$station: <= $most_m M instructions" "$(awk -v n="$ours_m" -v t="$most_m" 'BEGIN { print (n <= t) }')" \
+        "$ours_m M"
     check "$station: each GIF <= gifsicle -O3" "$((${#larger[@]} == 0))" "${larger[*]:-}"
 done
 
@@ -171,10 +188,13 @@ printf '  per day     the range %s ms, a scheduled run here %s ms (%s ms for eac
 year_kib=$(peak_kib "${range[@]}")
 years_kib=$(peak_kib "$plotmuf" --archive 2020-03-04 "$today")
 printf '  peak RSS    a year %s KiB, four years %s KiB\n' "$year_kib" "$years_kib"
+range_m=$(instructions "${range[@]}")
+printf '  callgrind   plotmuf %8s M instructions   target 800 M\n' "$range_m"
 echo "  targets:"
 check "range: wall time <= 1.5 x least work" "$(awk -v r="$ratio" 'BEGIN { print (r <= 1.5) }')" \
     "$ratio x, $(awk -v a="$ours_ms" -v b="$least_ms" 'BEGIN { printf "%.0f", a - 1.5 * b }') ms over"
 check "range: peak RSS < 8 MiB" "$(( year_kib < 8192 && years_kib < 8192 ))" "$year_kib / $years_kib KiB"
+check "range: <= 800 M instructions" "$(awk -v n="$range_m" 'BEGIN { print (n <= 800) }')" "$range_m M"
 
 echo
 if [ "${#missed[@]}" -eq 0 ]; then

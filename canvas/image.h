@@ -1,8 +1,10 @@
 #pragma once
-// A picture as plain RGB pixels, row 0 at the top: what the surface holds,
-// what the BMP reader gives back and what the GIF writer encodes.
+// A picture as palette indices, one byte a pixel, row 0 at the top: what the
+// surface draws into, what the BMP reader gives back and what the GIF writer
+// encodes as it is.
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -11,8 +13,6 @@ struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
-// Three bytes and no padding, so pixels compare and copy as plain bytes.
-static_assert(sizeof(Rgb) == 3);
 
 // The colours of a chart.
 namespace colours {
@@ -26,22 +26,46 @@ constexpr Rgb pale_yellow{255, 255, 128};    // the texts
 }  // namespace colours
 
 struct Image {
+    static constexpr std::size_t max_colours = 256;
+
     int width = 0;
     int height = 0;
-    std::vector<Rgb> pixels;  // width * height, row by row from the top
+    std::vector<std::uint8_t> pixels;  // width * height indices into `palette`, row by row from the top
+    // At most max_colours; it may hold colours that no pixel has (one drawn
+    // only off the edge, or painted over), and a read file's table may hold
+    // a colour twice.
+    std::vector<Rgb> palette;
 
-    Rgb at(int column, int row) const { return pixels[static_cast<std::size_t>(row) * width + column]; }
+    Rgb at(int column, int row) const { return palette[pixels[static_cast<std::size_t>(row) * width + column]]; }
 
-    // Every pixel `colour`: the first set, then copied in doubling blocks.
-    void fill(Rgb colour) {
-        if (pixels.empty()) return;
-        pixels[0] = colour;
-        for (std::size_t done = 1; done < pixels.size(); done *= 2)
-            std::memcpy(pixels.data() + done, pixels.data(), std::min(done, pixels.size() - done) * sizeof(Rgb));
+    // The index of `colour` in the palette, added at its end when it is not
+    // there yet; -1 when it is not there and the palette is full.
+    int index_of(Rgb colour) {
+        for (std::size_t i = 0; i < palette.size(); ++i) {
+            if (palette[i] == colour) return static_cast<int>(i);
+        }
+        if (palette.size() == max_colours) return -1;
+        palette.push_back(colour);
+        return static_cast<int>(palette.size() - 1);
     }
 
+    // Every pixel the colour of palette entry `index`.
+    void fill(std::uint8_t index);
+
+    // Whether every pixel's index is one of the palette's.
+    bool indices_within_palette() const;
+
+    // The same size and the same colour at every pixel, whatever the order
+    // of the two palettes.
     friend bool operator==(const Image& a, const Image& b) {
-        return a.width == b.width && a.height == b.height && a.pixels.size() == b.pixels.size() &&
-               (a.pixels.empty() || std::memcmp(a.pixels.data(), b.pixels.data(), a.pixels.size() * sizeof(Rgb)) == 0);
+        if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size()) return false;
+        if (a.palette == b.palette)
+            return a.pixels.empty() || std::memcmp(a.pixels.data(), b.pixels.data(), a.pixels.size()) == 0;
+        for (std::size_t i = 0; i < a.pixels.size(); ++i) {
+            if (a.pixels[i] >= a.palette.size() || b.pixels[i] >= b.palette.size() ||
+                !(a.palette[a.pixels[i]] == b.palette[b.pixels[i]]))
+                return false;
+        }
+        return true;
     }
 };

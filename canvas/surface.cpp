@@ -8,7 +8,8 @@
 Surface::Surface() {
     image_.width = width;
     image_.height = height;
-    image_.pixels.assign(static_cast<std::size_t>(width) * height, BackColor);
+    image_.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+    image_.palette.assign(1, BackColor);
 }
 
 void Surface::Scale(float x1, float y1, float x2, float y2) {
@@ -29,9 +30,9 @@ int Surface::column(float x) const { return to_pixel((x - left_) * (width / unit
 
 int Surface::row(float y) const { return to_pixel((y - top_) * (height / units_y_)); }
 
-void Surface::plot(int column, int row, Rgb colour) {
+void Surface::plot(int column, int row, std::uint8_t index) {
     if (column < 0 || column >= width || row < 0 || row >= height) return;  // cut off at the edges
-    image_.pixels[static_cast<std::size_t>(row) * width + column] = colour;
+    image_.pixels[static_cast<std::size_t>(row) * width + column] = index;
 }
 
 DrawnOperation* Surface::note(DrawnOperation::Kind kind, int column, int row, Rgb colour) {
@@ -47,6 +48,7 @@ DrawnOperation* Surface::note(DrawnOperation::Kind kind, int column, int row, Rg
 
 void Surface::Line(float x1, float y1, float x2, float y2, Rgb colour) {
     // Bresenham between the two end pixels, both painted.
+    const int index = index_of(colour);
     int c = column(x1), r = row(y1);
     const int c_end = column(x2), r_end = row(y2);
     if (DrawnOperation* op = note(DrawnOperation::Kind::line, c, r, colour)) {
@@ -57,7 +59,7 @@ void Surface::Line(float x1, float y1, float x2, float y2, Rgb colour) {
     const int step_c = c < c_end ? 1 : -1, step_r = r < r_end ? 1 : -1;
     int error = dc + dr;
     for (;;) {
-        plot(c, r, colour);
+        if (index >= 0) plot(c, r, static_cast<std::uint8_t>(index));
         if (c == c_end && r == r_end) break;
         const int twice = 2 * error;
         if (twice >= dr) {
@@ -78,6 +80,8 @@ void Surface::Circle(float x, float y, float radius, Rgb colour) {
     // y scale is stretched. A pixel belongs to the disc when its distance
     // from the centre is within radius + 1/2; it is on the outline when one
     // of its four neighbours is not.
+    const int outline = index_of(colour);
+    const int fill = FillStyle == Fill::solid ? index_of(FillColor) : -1;
     const int c0 = column(x), r0 = row(y);
     const int rp = to_pixel(std::fabs(radius * (width / units_x_)));
     if (DrawnOperation* op = note(DrawnOperation::Kind::circle, c0, r0, colour)) {
@@ -90,8 +94,8 @@ void Surface::Circle(float x, float y, float radius, Rgb colour) {
         for (int dc = -rp; dc <= rp; ++dc) {
             if (!inside(dc, dr)) continue;
             const bool edge = !inside(dc - 1, dr) || !inside(dc + 1, dr) || !inside(dc, dr - 1) || !inside(dc, dr + 1);
-            if (edge) plot(c0 + dc, r0 + dr, colour);
-            else if (FillStyle == Fill::solid) plot(c0 + dc, r0 + dr, FillColor);
+            const int index = edge ? outline : fill;
+            if (index >= 0) plot(c0 + dc, r0 + dr, static_cast<std::uint8_t>(index));
         }
     }
     CurrentX = x;
@@ -99,6 +103,7 @@ void Surface::Circle(float x, float y, float radius, Rgb colour) {
 }
 
 void Surface::Print(std::string_view text) {
+    const int index = index_of(ForeColor);
     int origin = column(CurrentX);
     const int top = row(CurrentY);
     if (DrawnOperation* op = note(DrawnOperation::Kind::text, origin, top, ForeColor)) op->text = text;
@@ -109,7 +114,8 @@ void Surface::Print(std::string_view text) {
         for (int r = 0; r < glyph.height; ++r) {
             const unsigned bits = font::rows[glyph.offset + r];
             for (int c = 0; c < glyph.width; ++c) {
-                if (bits & (1u << c)) plot(origin + glyph.left + c, top + glyph.top + r, ForeColor);
+                if ((bits & (1u << c)) && index >= 0)
+                    plot(origin + glyph.left + c, top + glyph.top + r, static_cast<std::uint8_t>(index));
             }
         }
         origin += glyph.advance;
@@ -120,7 +126,8 @@ void Surface::Print(std::string_view text) {
 }
 
 void Surface::Cls() {
-    image_.fill(BackColor);
+    image_.palette.assign(1, BackColor);
+    image_.fill(0);
     operations_ = 0;
     log_.clear();
     CurrentX = 0;

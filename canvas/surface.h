@@ -1,9 +1,13 @@
 #pragma once
 // The drawing surface: the window's persistent 286 x 221 bitmap with the
 // chart scale and the few drawing operations the charts are made of.
-// Nothing is smoothed: every pixel holds one of the colours drawn.
+// Nothing is smoothed: every pixel holds one of the colours drawn. The
+// bitmap holds palette indices: after Cls the palette is BackColor alone,
+// and each colour is added to it when it is first drawn, up to 256 colours;
+// a drawing in a colour beyond them draws nothing.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "canvas/drawing_log.h"
@@ -50,7 +54,9 @@ public:
     int row(float y) const;
 
 private:
-    void plot(int column, int row, Rgb colour);
+    void plot(int column, int row, std::uint8_t index);
+    // The palette index of `colour`; -1 when the palette is full.
+    int index_of(Rgb colour) { return image_.index_of(colour); }
     // Counts an operation; where operations are logged, its entry, to fill in.
     DrawnOperation* note(DrawnOperation::Kind kind, int column, int row, Rgb colour);
 

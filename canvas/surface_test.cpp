@@ -145,4 +145,23 @@ TEST_F(ChartSurface, DrawingOffTheSurfaceIsCutOffAtItsEdges) {
     EXPECT_EQ(s.image().height, 221);
 }
 
+// The surface holds 256 colours between two Cls: a line in a colour beyond
+// them draws nothing, and Cls makes room again. A colour drawn again is the
+// same entry, however often.
+TEST_F(ChartSurface, HoldsUpTo256ColoursBetweenTwoCls) {
+    for (int i = 0; i < 254; ++i) {
+        const float x = static_cast<float>(i % 250) - 30;
+        s.Line(x, 500, x, 500, Rgb{static_cast<std::uint8_t>(i + 1), 7, 7});
+        s.Line(x, 400, x, 400, colours::yellow);
+    }
+    ASSERT_EQ(s.image().palette.size(), 256u);  // black, yellow and 254 more
+    s.Line(0, 300, 100, 300, colours::white);
+    EXPECT_EQ(count_colour(s.image(), colours::white), 0);
+
+    s.Cls();
+    EXPECT_EQ(s.image().palette, std::vector<Rgb>{colours::black});
+    s.Line(0, 300, 100, 300, colours::white);
+    EXPECT_EQ(count_colour(s.image(), colours::white), 101);
+}
+
 }  // namespace

@@ -1,7 +1,9 @@
 #include "export/bmp.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -59,13 +61,16 @@ bool known_info_header(std::uint32_t size) {
 
 }  // namespace
 
-// 1. BITMAPFILEHEADER, 2. BITMAPINFOHEADER, 4. pixel array: 24 bits, bottom-up.
+// 1. BITMAPFILEHEADER, 2. BITMAPINFOHEADER, 3. the picture's palette,
+// 4. pixel array: 8 bits, bottom-up, each row the picture's indices as they are.
 std::vector<std::uint8_t> encode_bmp(const Image& image) {
     const auto width = static_cast<std::uint32_t>(image.width);
     const auto height = static_cast<std::uint32_t>(image.height);
-    const auto stride = static_cast<std::uint32_t>(row_stride(width, 24));
+    const auto stride = static_cast<std::uint32_t>(row_stride(width, 8));
     const std::uint32_t pixel_bytes = stride * height;
-    const auto offset = static_cast<std::uint32_t>(file_header_size + info_header_size);
+    // A colour table of 0 entries would stand for 256 of them.
+    const auto entries = static_cast<std::uint32_t>(std::max<std::size_t>(1, image.palette.size()));
+    const auto offset = static_cast<std::uint32_t>(file_header_size + info_header_size + 4 * entries);
 
     std::vector<std::uint8_t> out;
     out.reserve(offset + pixel_bytes);
@@ -83,24 +88,25 @@ std::vector<std::uint8_t> encode_bmp(const Image& image) {
     put_u32(out, width);             // biWidth
     put_u32(out, height);            // biHeight: positive, so bottom-up
     put_u16(out, 1);                 // biPlanes
-    put_u16(out, 24);                // biBitCount
+    put_u16(out, 8);                 // biBitCount
     put_u32(out, bi_rgb);            // biCompression
     put_u32(out, pixel_bytes);       // biSizeImage
     put_u32(out, 2835);              // biXPelsPerMeter: 72 dpi
     put_u32(out, 2835);              // biYPelsPerMeter
-    put_u32(out, 0);                 // biClrUsed
-    put_u32(out, 0);                 // biClrImportant
+    put_u32(out, entries);           // biClrUsed
+    put_u32(out, 0);                 // biClrImportant: all
 
-    // 4. Pixel array: each row's bytes written in place, the padding left 0
-    out.resize(offset + pixel_bytes);
-    std::uint8_t* target = out.data() + offset;
-    for (int row = image.height - 1; row >= 0; --row, target += stride) {
-        const Rgb* source = image.pixels.data() + static_cast<std::size_t>(row) * width;
-        for (std::uint32_t column = 0; column < width; ++column) {
-            target[3 * column] = source[column].b;
-            target[3 * column + 1] = source[column].g;
-            target[3 * column + 2] = source[column].r;
-        }
+    // 3. Colour table: blue, green, red, unused
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        const Rgb c = i < image.palette.size() ? image.palette[i] : Rgb{};
+        for (std::uint8_t byte : {c.b, c.g, c.r, std::uint8_t{0}}) out.push_back(byte);
+    }
+
+    // 4. Pixel array: each row as it is, then its padding
+    for (int row = image.height - 1; row >= 0; --row) {
+        const std::uint8_t* source = image.pixels.data() + static_cast<std::size_t>(row) * width;
+        out.insert(out.end(), source, source + width);
+        out.insert(out.end(), stride - width, std::uint8_t{0});
     }
     return out;
 }
@@ -160,22 +166,30 @@ Status decode_bmp(std::span<const std::uint8_t> bytes, Image& image) {
     Image decoded;
     decoded.width = static_cast<int>(width);
     decoded.height = static_cast<int>(height);
-    decoded.pixels.resize(static_cast<std::size_t>(width * height));
+    decoded.pixels.reserve(static_cast<std::size_t>(width * height));
+    if (bits == 8) decoded.palette.assign(palette.begin(), palette.begin() + static_cast<std::ptrdiff_t>(palette_size));
+    // A 24-bit file's colours, each given the next index when first met.
+    int last_index = -1;
+    Rgb last_colour{};
     for (std::int64_t row = 0; row < height; ++row) {
         const std::int64_t file_row = top_down ? row : height - 1 - row;
         const std::uint8_t* source = bytes.data() + offset + static_cast<std::uint64_t>(file_row) * stride;
-        Rgb* target = decoded.pixels.data() + row * width;
-        if (bits == 24) {
-            for (std::int64_t column = 0; column < width; ++column, source += 3)
-                target[column] = Rgb{source[2], source[1], source[0]};
-        } else {
-            for (std::int64_t column = 0; column < width; ++column) {
-                const std::uint8_t index = source[column];
-                if (index >= palette_size) return malformed("colour index beyond the colour table");
-                target[column] = palette[index];
+        if (bits == 8) {
+            decoded.pixels.insert(decoded.pixels.end(), source, source + width);
+            continue;
+        }
+        for (std::int64_t column = 0; column < width; ++column, source += 3) {
+            const Rgb colour{source[2], source[1], source[0]};
+            if (last_index < 0 || !(colour == last_colour)) {
+                last_index = decoded.index_of(colour);
+                if (last_index < 0) return malformed("more than 256 colours");
+                last_colour = colour;
             }
+            decoded.pixels.push_back(static_cast<std::uint8_t>(last_index));
         }
     }
+    if (bits == 8 && !decoded.indices_within_palette())
+        return malformed("colour index beyond the colour table");
     image = std::move(decoded);
     return Status::ok();
 }

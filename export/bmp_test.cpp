@@ -5,19 +5,48 @@
 #include <random>
 #include <string>
 
+#include "support/pixels.h"
+
 namespace {
 
+// A picture of up to 200 colours, all different in a small one.
 Image picture(int width, int height) {
-    Image image{width, height, {}};
+    std::vector<Rgb> colours;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.pixels.push_back(Rgb{static_cast<std::uint8_t>(x * 40), static_cast<std::uint8_t>(y * 30),
-                                       static_cast<std::uint8_t>(x + y)});
-    return image;
+        for (int x = 0; x < width; ++x) {
+            const int k = (x * 40 + y * 30 + x + y) % 200;
+            colours.push_back(Rgb{static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k),
+                                  static_cast<std::uint8_t>(k / 2)});
+        }
+    return image_of(width, height, colours);
 }
 
 void put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
     for (std::size_t i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// The picture as a plain 24-bit bottom-up file, as other programs write it.
+std::vector<std::uint8_t> twenty_four_bit(const Image& image) {
+    const std::size_t stride = (static_cast<std::size_t>(image.width) * 3 + 3) / 4 * 4;
+    std::vector<std::uint8_t> bytes(54 + stride * static_cast<std::size_t>(image.height), 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(bytes, 2, static_cast<std::uint32_t>(bytes.size()));
+    put32(bytes, 10, 54);
+    put32(bytes, 14, 40);
+    put32(bytes, 18, static_cast<std::uint32_t>(image.width));
+    put32(bytes, 22, static_cast<std::uint32_t>(image.height));
+    bytes[26] = 1;
+    bytes[28] = 24;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const Rgb c = image.at(x, image.height - 1 - y);
+            const std::size_t at = 54 + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;
+            bytes[at] = c.b;
+            bytes[at + 1] = c.g;
+            bytes[at + 2] = c.r;
+        }
+    return bytes;
 }
 
 void put16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t value) {
@@ -52,28 +81,63 @@ std::vector<std::uint8_t> eight_bit(std::uint32_t colours = 3) {
 
 Rgb entry(int i) { return Rgb{static_cast<std::uint8_t>(i * 50), 1, 2}; }
 
-TEST(Bmp, WritesAPlain24BitBottomUpFile) {
-    // 2 x 2: rows of 6 bytes padded to 8, the bottom row first, blue green red.
-    const Image image{2, 2, {colours::red, colours::green, colours::white, Rgb{1, 2, 3}}};
+TEST(Bmp, WritesAPlain8BitBottomUpFileOfThePalette) {
+    // 2 x 2: the palette's 4 entries blue green red unused, rows of 2
+    // indices padded to 4, the bottom row first.
+    const Image image = image_of(2, 2, {colours::red, colours::green, colours::white, Rgb{1, 2, 3}});
     const std::vector<std::uint8_t> expected{
-        'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,              // file header
-        40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,  // info header
-        16, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        255, 255, 255, 3, 2, 1, 0, 0,  // bottom row
-        0, 0, 255, 0, 255, 0, 0, 0};   // top row
+        'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 70, 0, 0, 0,               // file header
+        40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, 0, 0, 0, 0,  // info header
+        8, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0,
+        0, 0, 255, 0, 0, 255, 0, 0, 255, 255, 255, 0, 3, 2, 1, 0,  // colour table
+        2, 3, 0, 0,   // bottom row
+        0, 1, 0, 0};  // top row
     EXPECT_EQ(encode_bmp(image), expected);
 }
 
-TEST(Bmp, RoundTripsEveryRowPadding) {
+TEST(Bmp, RoundTripsEveryRowPaddingWithIndicesAndPaletteAsTheyAre) {
     for (int width : {1, 2, 3, 4, 5, 286}) {
-        const Image image = picture(width, width == 286 ? 221 : 3);
+        Image image = picture(width, width == 286 ? 221 : 3);
+        image.palette.push_back(Rgb{9, 9, 9});  // a colour no pixel has stays too
+        for (const std::vector<std::uint8_t>& file : {encode_bmp(image), twenty_four_bit(image)}) {
+            Image back;
+            const Status s = decode_bmp(file, back);
+            ASSERT_TRUE(s) << width << ": " << s.message();
+            EXPECT_EQ(back.width, image.width);
+            EXPECT_EQ(back.height, image.height);
+            EXPECT_TRUE(back == image) << width;
+        }
         Image back;
-        const Status s = decode_bmp(encode_bmp(image), back);
-        ASSERT_TRUE(s) << width << ": " << s.message();
-        EXPECT_EQ(back.width, image.width);
-        EXPECT_EQ(back.height, image.height);
-        EXPECT_TRUE(back.pixels == image.pixels) << width;
+        ASSERT_TRUE(decode_bmp(encode_bmp(image), back));
+        EXPECT_TRUE(back.pixels == image.pixels && back.palette == image.palette) << width;
     }
+}
+
+// A 24-bit file's colours become the palette in order of first appearance
+// from the top row; a picture holds no more than 256 of them.
+TEST(Bmp, ReadsA24BitFileIntoAPaletteOfAtMost256Colours) {
+    Image back;
+    ASSERT_TRUE(decode_bmp(twenty_four_bit(image_of(3, 2, {colours::red, colours::red, colours::green, colours::white,
+                                                               colours::red, colours::black})),
+                           back));
+    EXPECT_EQ(back.palette, (std::vector<Rgb>{colours::red, colours::green, colours::white, colours::black}));
+    EXPECT_EQ(back.pixels, (std::vector<std::uint8_t>{0, 0, 1, 2, 0, 3}));
+
+    std::vector<Rgb> colours;
+    for (int i = 0; i < 257; ++i) colours.push_back(Rgb{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i / 256), 7});
+    Image many{257, 1, std::vector<std::uint8_t>(257, 0), {}};
+    many.palette = {colours.begin(), colours.end() - 1};
+    for (int i = 0; i < 256; ++i) many.pixels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    std::vector<std::uint8_t> file = twenty_four_bit(many);
+    ASSERT_TRUE(decode_bmp(file, back));
+    EXPECT_EQ(back.palette.size(), 256u);
+    file[54 + 256 * 3] = 1;  // the last pixel blue 1: a 257th colour
+    file[54 + 256 * 3 + 2] = 255;
+    Image untouched = picture(1, 1);
+    const Status refused = decode_bmp(file, untouched);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.message().find("256 colours"), std::string::npos) << refused.message();
+    EXPECT_TRUE(untouched == picture(1, 1));
 }
 
 TEST(Bmp, ReadsEightBitAndTopDownFiles) {
@@ -81,29 +145,33 @@ TEST(Bmp, ReadsEightBitAndTopDownFiles) {
     Image back;
     for (std::uint32_t colours : {3u, 0u}) {  // 0: the whole 256 entries
         ASSERT_TRUE(decode_bmp(eight_bit(colours), back)) << colours;
-        EXPECT_TRUE(back.pixels == eight_bit_pixels);
+        EXPECT_TRUE(colours_of(back) == eight_bit_pixels);
+        EXPECT_EQ(back.palette.size(), colours == 0 ? 256u : colours);
     }
 
     std::vector<std::uint8_t> top_down = eight_bit();
     put32(top_down, 22, static_cast<std::uint32_t>(-2));
     ASSERT_TRUE(decode_bmp(top_down, back));
-    EXPECT_TRUE(back.pixels == (std::vector<Rgb>{entry(2), entry(1), entry(0), entry(0), entry(1), entry(2)}));
+    EXPECT_TRUE(colours_of(back) == (std::vector<Rgb>{entry(2), entry(1), entry(0), entry(0), entry(1), entry(2)}));
 
     const Image image = picture(3, 4);
-    std::vector<std::uint8_t> flipped = encode_bmp(image);
-    put32(flipped, 22, static_cast<std::uint32_t>(-4));
-    ASSERT_TRUE(decode_bmp(flipped, back));
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(back.at(x, y), image.at(x, 3 - y));
+    for (std::vector<std::uint8_t> flipped : {encode_bmp(image), twenty_four_bit(image)}) {
+        put32(flipped, 22, static_cast<std::uint32_t>(-4));
+        ASSERT_TRUE(decode_bmp(flipped, back));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 3; ++x) EXPECT_EQ(back.at(x, y), image.at(x, 3 - y));
+    }
 
     // A longer (version 5) header before the same pixels.
-    std::vector<std::uint8_t> v5 = encode_bmp(image);
-    v5.insert(v5.begin() + 54, 124 - 40, 0);
-    put32(v5, 2, static_cast<std::uint32_t>(v5.size()));
-    put32(v5, 10, 14 + 124);
-    put32(v5, 14, 124);
-    ASSERT_TRUE(decode_bmp(v5, back));
-    EXPECT_TRUE(back.pixels == image.pixels);
+    for (std::vector<std::uint8_t> v5 : {encode_bmp(image), twenty_four_bit(image)}) {
+        const std::uint32_t offset = v5[10] | v5[11] << 8;
+        v5.insert(v5.begin() + 54, 124 - 40, 0);
+        put32(v5, 2, static_cast<std::uint32_t>(v5.size()));
+        put32(v5, 10, offset + 124 - 40);
+        put32(v5, 14, 124);
+        ASSERT_TRUE(decode_bmp(v5, back));
+        EXPECT_TRUE(back == image);
+    }
 }
 
 TEST(Bmp, RejectsMalformedFilesAndLeavesThePictureAlone) {
@@ -111,7 +179,7 @@ TEST(Bmp, RejectsMalformedFilesAndLeavesThePictureAlone) {
         const char* what;
         std::vector<std::uint8_t> bytes;
     };
-    const std::vector<std::uint8_t> good24 = encode_bmp(picture(3, 2));
+    const std::vector<std::uint8_t> good24 = twenty_four_bit(picture(3, 2));
     const std::vector<std::uint8_t> good8 = eight_bit();
     auto with = [](std::vector<std::uint8_t> bytes, std::size_t at, std::uint32_t value, int size = 4) {
         if (size == 4) put32(bytes, at, value);
@@ -153,12 +221,12 @@ TEST(Bmp, RejectsMalformedFilesAndLeavesThePictureAlone) {
         const Status s = decode_bmp(bad.bytes, image);
         EXPECT_FALSE(s) << bad.what;
         EXPECT_FALSE(s.message().empty()) << bad.what;
-        EXPECT_TRUE(image.width == 1 && image.height == 1 && image.pixels == picture(1, 1).pixels) << bad.what;
+        EXPECT_TRUE(image == picture(1, 1)) << bad.what;
     }
 }
 
 TEST(Bmp, EveryTruncationFails) {
-    for (std::vector<std::uint8_t> file : {encode_bmp(picture(5, 3)), eight_bit()}) {
+    for (std::vector<std::uint8_t> file : {encode_bmp(picture(5, 3)), twenty_four_bit(picture(5, 3)), eight_bit()}) {
         for (int honest_size = 0; honest_size < 2; ++honest_size) {
             if (honest_size == 0) put32(file, 2, 0);  // a writer that leaves the file size out
             for (std::size_t length = 0; length < file.size(); ++length) {
@@ -175,7 +243,8 @@ TEST(Bmp, EveryTruncationFails) {
 // bounds (run under the address sanitizer) and a success is a sane picture.
 TEST(Bmp, SurvivesRandomDamage) {
     std::mt19937 random(1234);
-    const std::vector<std::vector<std::uint8_t>> files{encode_bmp(picture(5, 3)), eight_bit(), eight_bit(0)};
+    const std::vector<std::vector<std::uint8_t>> files{encode_bmp(picture(5, 3)), twenty_four_bit(picture(5, 3)), eight_bit(),
+                                                      eight_bit(0)};
     for (int round = 0; round < 3000; ++round) {
         std::vector<std::uint8_t> bytes = files[round % files.size()];
         const int changes = 1 + static_cast<int>(random() % 4);
@@ -190,6 +259,7 @@ TEST(Bmp, SurvivesRandomDamage) {
             ASSERT_GT(image.width, 0);
             ASSERT_GT(image.height, 0);
             ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(image.width) * image.height);
+            ASSERT_TRUE(image.indices_within_palette());
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <utility>
 
 // The file, block by block:
@@ -31,47 +32,31 @@ void put_u16(std::vector<std::uint8_t>& out, unsigned value) {
     put_u8(out, value >> 8);
 }
 
-// The picture as indices into a table of the colours it uses.
-struct IndexedPicture {
-    std::vector<Rgb> colours;           // in order of first appearance
-    std::vector<std::uint8_t> indices;  // one per pixel
-    int table_bits = 1;                 // the table holds 2^table_bits entries
+// The picture's colours in the order the file lists them: the order in
+// which they first appear in the pixels, row by row from the top. Each
+// palette index is given its colour's place in that order when the LZW pass
+// meets it first, and never needs looking at again.
+struct FileColours {
+    std::array<std::int16_t, max_colours> place;  // by palette index; -1 until met
+    std::vector<Rgb> colours;                     // by place
+    const std::vector<Rgb>* palette;
+
+    explicit FileColours(const std::vector<Rgb>& image_palette) : palette(&image_palette) { place.fill(-1); }
+
+    unsigned place_of(std::uint8_t index) {
+        if (place[index] < 0) {
+            place[index] = static_cast<std::int16_t>(colours.size());
+            colours.push_back((*palette)[index]);
+        }
+        return static_cast<unsigned>(place[index]);
+    }
 };
 
-// Finds the colours of `image`; fails past 256 of them. An open-addressing
-// table of 1024 slots stays at most a quarter full.
-Status index_colours(const Image& image, IndexedPicture& picture) {
-    constexpr std::uint32_t slots = 1024;
-    std::array<std::uint32_t, slots> keys{};  // colour + 1; 0 marks a free slot
-    std::array<std::uint8_t, slots> values{};
-
-    picture.indices.resize(image.pixels.size());
-    // Plain pointers: a store through a byte pointer could otherwise change
-    // any vector's size or data, which would be read again for every pixel.
-    const Rgb* const pixels = image.pixels.data();
-    const std::size_t count = image.pixels.size();
-    std::uint8_t* const indices = picture.indices.data();
-    std::uint32_t last_key = 0;
-    std::uint8_t last_index = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const Rgb c = pixels[i];
-        const std::uint32_t key = (std::uint32_t{c.r} << 16 | std::uint32_t{c.g} << 8 | c.b) + 1;
-        if (key != last_key) {
-            std::uint32_t slot = (key * 2654435761u) >> 22;
-            while (keys[slot] != 0 && keys[slot] != key) slot = (slot + 1) & (slots - 1);
-            if (keys[slot] == 0) {
-                if (picture.colours.size() == max_colours) return Status::fail("GIF: more than 256 colours");
-                keys[slot] = key;
-                values[slot] = static_cast<std::uint8_t>(picture.colours.size());
-                picture.colours.push_back(c);
-            }
-            last_key = key;
-            last_index = values[slot];
-        }
-        indices[i] = last_index;
-    }
-    while ((std::size_t{1} << picture.table_bits) < picture.colours.size()) ++picture.table_bits;
-    return Status::ok();
+// Bits of the colour table that holds `colours` entries: 1 to 8.
+int table_bits_for(std::size_t colours) {
+    int bits = 1;
+    while ((std::size_t{1} << bits) < colours) ++bits;
+    return bits;
 }
 
 // Codes packed least significant bit first, cut into sub-blocks of at most
@@ -120,47 +105,64 @@ private:
     bool block_open_ = false;
 };
 
-// Greedy LZW. The string table maps (code of a string, next colour) to the
-// code of the string one colour longer, 0 for none: no such string has code
-// 0. Each step follows the table as far as the pixels go, writes the code
-// of the longest string found, and gives the next free code to that string
-// extended by the pixel that ended it. Codes widen by a bit when the first
-// code that needs it is given, up to 12 bits; once code 4095 is given, the
-// next string written is followed by a clear code and a fresh table.
-void write_lzw_codes(const IndexedPicture& picture, int min_code_size, CodeWriter& writer) {
+// Greedy LZW. The string table has a row for each code, a column for each
+// palette index: the entry of (code of a string, next pixel's palette
+// index) is the row of the string one pixel longer, 0 for none (no such
+// string has code 0). Palette indices stand for the file's colours one for
+// one. Each step follows the table as far as the pixels go, one load a
+// pixel, writes the code of the longest string found, and gives the next
+// free code to that string extended by the pixel that ended it. Codes widen
+// by a bit when the first code that needs it is given, up to 12 bits; once
+// code 4095 is given, the next string written is followed by a clear code
+// and a fresh table. A palette index is first met where the table has no
+// entry: there it is given its place among the file's colours.
+//
+// Entries hold rows (code << shift), so that the next lookup needs no shift;
+// `Entry` is wide enough for the row of code 4095. Rows are cleared when
+// their code is given, not all at once: the work follows the codes written,
+// not the table's size.
+template <typename Entry>
+void write_lzw_codes(const std::uint8_t* indices, std::size_t count, int index_bits, int min_code_size,
+                     FileColours& colours, CodeWriter& writer) {
     const unsigned clear = 1u << min_code_size;
     const unsigned end = clear + 1;
-    const int shift = picture.table_bits;
-    std::vector<std::uint16_t> table(std::size_t{code_limit} << shift);
-    // Plain pointers: a store through the writer could otherwise change any
-    // vector's data, which would be read again for every pixel.
-    std::uint16_t* const longer = table.data();
-    const std::uint8_t* const indices = picture.indices.data();
-    const std::size_t count = picture.indices.size();
+    const int shift = index_bits;
+    const std::unique_ptr<Entry[]> table(new Entry[std::size_t{code_limit} << shift]);
+    Entry* const longer = table.get();
+    auto clear_rows = [&](unsigned first, unsigned last) {
+        std::fill(longer + (std::size_t{first} << shift), longer + (std::size_t{last} << shift), Entry{0});
+    };
+    clear_rows(0, clear);  // the strings of one pixel
     unsigned next_code = end + 1;
     int bits = min_code_size + 1;
 
     writer.put(clear, bits);
-    unsigned current = indices[0];
-    for (std::size_t i = 1; i < count; ++i) {
-        std::uint16_t& slot = longer[current << shift | indices[i]];
-        if (slot != 0) {
-            current = slot;
-            continue;
+    const std::uint8_t* pixel = indices;
+    const std::uint8_t* const last = indices + count;
+    std::size_t current = std::size_t{colours.place_of(*pixel++)} << shift;
+    for (;;) {
+        // The longest string in the table: a tight loop of its own, so that
+        // its few values stay in registers.
+        Entry next = 0;
+        while (pixel != last && (next = longer[current | *pixel]) != 0) {
+            current = next;
+            ++pixel;
         }
-        writer.put(current, bits);
+        if (pixel == last) break;
+        writer.put(static_cast<unsigned>(current >> shift), bits);
         if (next_code < code_limit) {
             if (next_code == 1u << bits) ++bits;
-            slot = static_cast<std::uint16_t>(next_code++);
+            clear_rows(next_code, next_code + 1);
+            longer[current | *pixel] = static_cast<Entry>(std::size_t{next_code++} << shift);
         } else {
             writer.put(clear, bits);
-            std::fill(table.begin(), table.end(), std::uint16_t{0});
+            clear_rows(0, clear);
             next_code = end + 1;
             bits = min_code_size + 1;
         }
-        current = indices[i];
+        current = std::size_t{colours.place_of(*pixel++)} << shift;
     }
-    writer.put(current, bits);
+    writer.put(static_cast<unsigned>(current >> shift), bits);
     writer.put(end, bits);
 }
 
@@ -180,10 +182,10 @@ void write_logical_screen_descriptor(std::vector<std::uint8_t>& gif, const Image
 }
 
 // 3. Global colour table
-void write_global_colour_table(std::vector<std::uint8_t>& gif, const IndexedPicture& picture) {
-    const std::size_t entries = std::size_t{1} << picture.table_bits;
+void write_global_colour_table(std::vector<std::uint8_t>& gif, const std::vector<Rgb>& colours, int table_bits) {
+    const std::size_t entries = std::size_t{1} << table_bits;
     for (std::size_t i = 0; i < entries; ++i) {
-        const Rgb c = i < picture.colours.size() ? picture.colours[i] : Rgb{};
+        const Rgb c = i < colours.size() ? colours[i] : Rgb{};
         put_u8(gif, c.r);
         put_u8(gif, c.g);
         put_u8(gif, c.b);
@@ -200,12 +202,16 @@ void write_image_descriptor(std::vector<std::uint8_t>& gif, const Image& image) 
     put_u8(gif, 0);  // no local colour table, not interlaced
 }
 
-// 5. Image data
-void write_image_data(std::vector<std::uint8_t>& gif, const IndexedPicture& picture) {
-    const int min_code_size = picture.table_bits < 2 ? 2 : picture.table_bits;
+// 5. Image data: the LZW minimum code size, the codes, the terminator
+int min_code_size_for(int table_bits) { return table_bits < 2 ? 2 : table_bits; }
+
+void write_image_data(std::vector<std::uint8_t>& gif, const std::uint8_t* indices, std::size_t count, int index_bits,
+                      int min_code_size, FileColours& colours) {
     put_u8(gif, static_cast<unsigned>(min_code_size));
     CodeWriter writer(gif);
-    write_lzw_codes(picture, min_code_size, writer);
+    // Up to 16 colours the row of code 4095 fits in 16 bits.
+    if (index_bits <= 4) write_lzw_codes<std::uint16_t>(indices, count, index_bits, min_code_size, colours, writer);
+    else write_lzw_codes<std::uint32_t>(indices, count, index_bits, min_code_size, colours, writer);
     writer.finish();
     put_u8(gif, 0);  // block terminator
 }
@@ -218,19 +224,56 @@ void write_trailer(std::vector<std::uint8_t>& gif) { put_u8(gif, 0x3B); }
 Status encode_gif(const Image& image, std::vector<std::uint8_t>& gif) {
     if (image.width <= 0 || image.height <= 0) return Status::fail("GIF: empty picture");
     if (image.width > 0xFFFF || image.height > 0xFFFF) return Status::fail("GIF: picture too large");
-    if (image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
+    const std::size_t count = image.pixels.size();
+    if (count != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
         return Status::fail("GIF: pixel count does not match the size");
+    const std::vector<Rgb>& palette = image.palette;
+    if (palette.empty() || palette.size() > max_colours) return Status::fail("GIF: no palette of 1 to 256 colours");
+    if (!image.indices_within_palette()) return Status::fail("GIF: a pixel beyond the palette");
 
-    IndexedPicture picture;
-    if (Status indexed = index_colours(image, picture); !indexed) return indexed;
+    // A colour that the palette holds twice is one colour of the file: its
+    // pixels are given the first of its indices.
+    const std::uint8_t* indices = image.pixels.data();
+    std::vector<Rgb> distinct;
+    std::array<std::uint8_t, max_colours> first_of{};
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const auto found = std::find(distinct.begin(), distinct.end(), palette[i]);
+        first_of[i] = static_cast<std::uint8_t>(std::find(palette.begin(), palette.end(), palette[i]) - palette.begin());
+        if (found == distinct.end()) distinct.push_back(palette[i]);
+    }
+    std::vector<std::uint8_t> merged;
+    if (distinct.size() < palette.size()) {
+        merged.resize(count);
+        for (std::size_t i = 0; i < count; ++i) merged[i] = first_of[image.pixels[i]];
+        indices = merged.data();
+    }
 
-    std::vector<std::uint8_t> out;
-    write_header(out);
-    write_logical_screen_descriptor(out, image, picture.table_bits);
-    write_global_colour_table(out, picture);
-    write_image_descriptor(out, image);
-    write_image_data(out, picture);
-    write_trailer(out);
-    gif = std::move(out);
-    return Status::ok();
+    // The codes depend on the size of the colour table, which counts the
+    // colours the pixels have: the palette's as a rule. When the pixels
+    // turn out to have fewer, the codes are made again for their table.
+    const int index_bits = table_bits_for(palette.size());
+    int table_bits = table_bits_for(distinct.size());
+    std::vector<std::uint8_t> data;
+    for (;;) {
+        FileColours colours(palette);
+        data.clear();
+        write_image_data(data, indices, count, index_bits, min_code_size_for(table_bits), colours);
+        const int used_bits = table_bits_for(colours.colours.size());
+        if (min_code_size_for(used_bits) != min_code_size_for(table_bits)) {
+            table_bits = used_bits;
+            continue;
+        }
+        table_bits = used_bits;
+
+        std::vector<std::uint8_t> out;
+        out.reserve(13 + 3 * (std::size_t{1} << table_bits) + 10 + data.size() + 1);
+        write_header(out);
+        write_logical_screen_descriptor(out, image, table_bits);
+        write_global_colour_table(out, colours.colours, table_bits);
+        write_image_descriptor(out, image);
+        out.insert(out.end(), data.begin(), data.end());
+        write_trailer(out);
+        gif = std::move(out);
+        return Status::ok();
+    }
 }

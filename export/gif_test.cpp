@@ -9,12 +9,11 @@
 #include <string>
 
 #include "support/gif_decode.h"
+#include "support/pixels.h"
 
 namespace {
 
-Image blank(int width, int height, Rgb colour = colours::black) {
-    return Image{width, height, std::vector<Rgb>(static_cast<std::size_t>(width) * height, colour)};
-}
+Image blank(int width, int height, Rgb colour = colours::black) { return blank_image(width, height, colour); }
 
 Rgb grey(int level) { return Rgb{static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level), 0}; }
 
@@ -23,14 +22,14 @@ Image noise(int width, int height, int colours, unsigned seed) {
     std::mt19937 random(seed);
     Image image = blank(width, height);
     for (std::size_t i = 0; i < image.pixels.size(); ++i)
-        image.pixels[i] = grey(static_cast<int>(i < static_cast<std::size_t>(colours) ? i : random() % colours));
+        paint(image, i, grey(static_cast<int>(i < static_cast<std::size_t>(colours) ? i : random() % colours)));
     return image;
 }
 
 // Something like a day's chart: grid, axes, labels, a curve, dots.
 Image chart_like() {
     Image image = blank(286, 221);
-    auto plot = [&](int x, int y, Rgb c) { image.pixels[static_cast<std::size_t>(y) * 286 + x] = c; };
+    auto plot = [&](int x, int y, Rgb c) { paint(image, static_cast<std::size_t>(y) * 286 + x, c); };
     for (int y = 20; y < 200; y += 18)
         for (int x = 30; x < 280; x += 2) plot(x, y, colours::grey);
     for (int x = 30; x < 280; ++x) plot(x, 200, colours::white);
@@ -46,7 +45,7 @@ Image chart_like() {
 Image labelled_chart(int width, int height) {
     std::mt19937 random(3);
     Image image = blank(width, height);
-    auto plot = [&](int x, int y, Rgb c) { image.pixels[static_cast<std::size_t>(y) * width + x] = c; };
+    auto plot = [&](int x, int y, Rgb c) { paint(image, static_cast<std::size_t>(y) * width + x, c); };
     const int bottom = height - 24;
     for (int y = 20; y < bottom; y += 18)
         for (int x = 30; x < width - 6; x += 2) plot(x, y, colours::grey);
@@ -70,7 +69,7 @@ Image changing() {
     Image image = noise(400, 300, 200, 7);
     for (int y = 0; y < 300; ++y) {
         if (y >= 100 && y < 200) continue;
-        for (int x = 0; x < 400; ++x) image.pixels[static_cast<std::size_t>(y) * 400 + x] = grey((x * 3 + y) % 256);
+        for (int x = 0; x < 400; ++x) paint(image, static_cast<std::size_t>(y) * 400 + x, grey((x * 3 + y) % 256));
     }
     return image;
 }
@@ -90,7 +89,7 @@ Image patchwork(int width, int height, int colours, unsigned seed) {
                                : kind == 1 ? k / 7 % colours
                                : kind == 2 ? k % period % colours
                                            : (random() % 8 ? 0 : noise);
-            image.pixels[i] = grey(static_cast<int>(v));
+            paint(image, i, grey(static_cast<int>(v)));
         }
     }
     return image;
@@ -106,7 +105,7 @@ Image blocks(int width, int height, int colours, unsigned seed) {
         const int w = 1 + static_cast<int>(random() % 60), h = 1 + static_cast<int>(random() % 40);
         const Rgb c = grey(static_cast<int>(random() % colours * 20));
         for (int yy = y; yy < std::min(y + h, height); ++yy)
-            for (int xx = x; xx < std::min(x + w, width); ++xx) image.pixels[static_cast<std::size_t>(yy) * width + xx] = c;
+            for (int xx = x; xx < std::min(x + w, width); ++xx) paint(image, static_cast<std::size_t>(yy) * width + xx, c);
     }
     return image;
 }
@@ -119,10 +118,10 @@ struct Case {
 std::vector<Case> pictures() {
     Image two = blank(37, 23);
     for (std::size_t i = 0; i < two.pixels.size(); ++i)
-        if (i % 3 == 0 || i % 7 == 0) two.pixels[i] = colours::white;
+        if (i % 3 == 0 || i % 7 == 0) paint(two, i, colours::white);
     Image all256 = blank(256, 40);
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 256; ++x) all256.pixels[static_cast<std::size_t>(y) * 256 + x] = grey((x + y * y) % 256);
+        for (int x = 0; x < 256; ++x) paint(all256, static_cast<std::size_t>(y) * 256 + x, grey((x + y * y) % 256));
     return {
         {"one_colour", blank(286, 221, colours::pale_yellow)},
         {"one_pixel", blank(1, 1, colours::red)},
@@ -152,7 +151,7 @@ std::vector<Case> pictures() {
 int table_bits_for(const Image& image) {
     const std::set<std::uint32_t> colours = [&] {
         std::set<std::uint32_t> found;
-        for (Rgb c : image.pixels) found.insert(std::uint32_t{c.r} << 16 | std::uint32_t{c.g} << 8 | c.b);
+        for (Rgb c : colours_of(image)) found.insert(std::uint32_t{c.r} << 16 | std::uint32_t{c.g} << 8 | c.b);
         return found;
     }();
     int bits = 1;
@@ -172,7 +171,7 @@ TEST(GifWriter, GiflibReadsBackEveryPixelAndTheHeaderFacts) {
         ASSERT_TRUE(decoded) << decoded.message();
         EXPECT_EQ(back.width, c.image.width);
         EXPECT_EQ(back.height, c.image.height);
-        EXPECT_TRUE(back.pixels == c.image.pixels);
+        EXPECT_TRUE(back == c.image);
 
         const int bits = table_bits_for(c.image);
         EXPECT_EQ(std::string(gif.begin(), gif.begin() + 6), "GIF89a");
@@ -190,26 +189,71 @@ TEST(GifWriter, GiflibReadsBackEveryPixelAndTheHeaderFacts) {
 
 TEST(GifWriter, ColourTableListsColoursInOrderOfFirstUseThenBlack) {
     Image image = blank(4, 2, colours::green);
-    image.pixels[2] = colours::red;
-    image.pixels[7] = colours::white;
+    paint(image, 2, colours::red);
+    paint(image, 7, colours::white);
     std::vector<std::uint8_t> gif;
     ASSERT_TRUE(encode_gif(image, gif));
     const std::vector<std::uint8_t> table(gif.begin() + 13, gif.begin() + 13 + 12);
     EXPECT_EQ(table, (std::vector<std::uint8_t>{0, 255, 0, 255, 0, 0, 255, 255, 255, 0, 0, 0}));
 }
 
+// The file depends on the pixels' colours only: the palette's order, a
+// colour of the palette that no pixel has and a colour it holds twice
+// change no byte.
+TEST(GifWriter, TheSameColoursGiveTheSameFileWhateverThePalette) {
+    const Image drawn = chart_like();
+    std::vector<std::uint8_t> expected;
+    ASSERT_TRUE(encode_gif(drawn, expected));
+
+    // The palette reversed, its indices changed to match.
+    Image reversed = drawn;
+    std::reverse(reversed.palette.begin(), reversed.palette.end());
+    for (std::uint8_t& p : reversed.pixels) p = static_cast<std::uint8_t>(drawn.palette.size() - 1 - p);
+    // Colours no pixel has, before and after the others: one of them
+    // changes the size of the colour table (7 colours and 2 more).
+    Image unused = drawn;
+    unused.palette.insert(unused.palette.begin(), Rgb{1, 2, 3});
+    for (std::uint8_t& p : unused.pixels) ++p;
+    unused.palette.push_back(Rgb{4, 5, 6});
+    // Every pixel of one colour under a second index of that colour.
+    Image twice = drawn;
+    const std::uint8_t grey_index = static_cast<std::uint8_t>(twice.index_of(colours::grey));
+    twice.palette.push_back(colours::grey);
+    for (std::uint8_t& p : twice.pixels) p = p == grey_index ? static_cast<std::uint8_t>(twice.palette.size() - 1) : p;
+    // Half of them under each.
+    Image both = drawn;
+    both.palette.push_back(colours::grey);
+    for (std::size_t i = 0; i < both.pixels.size(); i += 2)
+        if (both.pixels[i] == grey_index) both.pixels[i] = static_cast<std::uint8_t>(both.palette.size() - 1);
+
+    const struct {
+        const char* name;
+        const Image& image;
+    } cases[] = {{"reversed", reversed}, {"unused colours", unused}, {"a colour twice", twice}, {"both of its indices", both}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.image == drawn);
+        std::vector<std::uint8_t> gif;
+        ASSERT_TRUE(encode_gif(c.image, gif));
+        EXPECT_TRUE(gif == expected);
+    }
+}
+
 TEST(GifWriter, RefusesWhatItCannotWrite) {
-    Image too_many = blank(300, 1);
-    for (int x = 0; x < 300; ++x)
-        too_many.pixels[x] = Rgb{static_cast<std::uint8_t>(x % 256), static_cast<std::uint8_t>(x / 256), 0};
-    Image exactly_256 = too_many;
-    exactly_256.pixels[256] = exactly_256.pixels[0];
-    for (int x = 257; x < 300; ++x) exactly_256.pixels[x] = exactly_256.pixels[0];
+    Image exactly_256 = blank(300, 1);
+    for (int x = 0; x < 256; ++x) paint(exactly_256, static_cast<std::size_t>(x), grey(x));
+    Image too_many = exactly_256;
+    too_many.palette.push_back(Rgb{1, 2, 3});
+    Image no_palette = blank(10, 10);
+    no_palette.palette.clear();
+    Image beyond_the_palette = blank(10, 10);
+    beyond_the_palette.pixels[57] = 1;
     Image short_pixels = blank(10, 10);
     short_pixels.pixels.pop_back();
 
     const std::vector<std::uint8_t> untouched{1, 2, 3};
-    for (const Image& bad : {too_many, Image{}, blank(0, 5), blank(5, 0), short_pixels, blank(70000, 1)}) {
+    for (const Image& bad : {too_many, Image{}, blank(0, 5), blank(5, 0), short_pixels, blank(70000, 1), no_palette,
+                             beyond_the_palette}) {
         std::vector<std::uint8_t> gif = untouched;
         const Status s = encode_gif(bad, gif);
         EXPECT_FALSE(s) << bad.width << "x" << bad.height;

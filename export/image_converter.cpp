@@ -10,7 +10,7 @@
 
 namespace {
 
-// Far above any chart's scratch file (286 x 221 x 3 bytes and headers).
+// Far above any chart's scratch file (286 x 221 bytes, a colour table and headers).
 constexpr std::size_t max_bmp_bytes = std::size_t{64} << 20;
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "export/bmp.h"
 #include "support/gif_decode.h"
+#include "support/pixels.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -32,14 +33,14 @@ protected:
 
 // A small chart-like picture in the chart's colours.
 Image chart(int variant) {
-    Image image{40, 30, std::vector<Rgb>(40 * 30, colours::black)};
+    Image image = blank_image(40, 30);
     for (int x = 0; x < 40; ++x)
-        image.pixels[static_cast<std::size_t>(5 + (x * variant) % 20) * 40 + x] = colours::yellow;
-    for (int x = 0; x < 40; x += 2) image.pixels[25 * 40 + x] = colours::grey;
-    image.pixels[0] = colours::pale_yellow;
-    image.pixels[41] = colours::red;
-    image.pixels[82] = colours::green;
-    image.pixels[123] = colours::white;
+        paint(image, static_cast<std::size_t>(5 + (x * variant) % 20) * 40 + x, colours::yellow);
+    for (int x = 0; x < 40; x += 2) paint(image, 25 * 40 + x, colours::grey);
+    paint(image, 0, colours::pale_yellow);
+    paint(image, 41, colours::red);
+    paint(image, 82, colours::green);
+    paint(image, 123, colours::white);
     return image;
 }
 
@@ -60,7 +61,7 @@ TEST_F(Converter, LoadsSavesTwiceAndReleases) {
         Image back;
         const Status decoded = decode_gif_file(gif.string(), back);
         ASSERT_TRUE(decoded) << gif << ": " << decoded.message();
-        EXPECT_TRUE(back.pixels == chart(1).pixels) << gif;
+        EXPECT_TRUE(back == chart(1)) << gif;
     }
 
     wpdlx1.rilascia_immagine();
@@ -79,7 +80,7 @@ TEST_F(Converter, ALaterLoadReplacesThePictureAndTheFile) {
     ASSERT_TRUE(wpdlx1.salva_gif(path("muf.gif"), false));
     Image back;
     ASSERT_TRUE(decode_gif_file(path("muf.gif"), back));
-    EXPECT_TRUE(back.pixels == chart(3).pixels);
+    EXPECT_TRUE(back == chart(3));
     EXPECT_EQ(files().size(), 3u);  // a.bmp, b.bmp, muf.gif: no temporary left
 }
 

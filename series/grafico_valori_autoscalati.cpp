@@ -33,7 +33,12 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
     // With no station there is no file name to try.
     if (tipo_stazione == 0) return;
 
-    const std::size_t folder_size = cartella_autoscalati.size();
+    // The minutes of this day for which the run's listing of the folder
+    // holds a sounding's name; none known when only opening each name tells.
+    const std::string& giorno = indice_giorno >= 1 && indice_giorno <= 6 ? giorno_anno[indice_giorno] : "";
+    const series::MinuteSlots* listed =
+        measurement_listing ? measurement_listing->minutes(measurement_name_start(tipo_stazione, file_previsioni, giorno))
+                            : nullptr;
     std::string record_line;
     // Within an hour the minutes run 01, 02, ... 59 and then 00: minute
     // index 60 stands for minute 0 of the same hour.
@@ -44,13 +49,13 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
             // A failing step is passed over and the next one runs; each
             // failure clears apertura_ok, and the flag decides whether the
             // file is used. A minute without a file (or with a folder or a
-            // pipe of that name) is over at the open, or before it when the
-            // run's listing of the folder holds no such name.
+            // pipe of that name) is over at the open, or before its name is
+            // made when the run's listing holds no such name. Minute index
+            // m names minute m % 60 (fill_minute_labels).
+            if (listed && !listed->holds(h, m % 60)) continue;
             const std::string path = nome_file_misura(tipo_stazione, file_previsioni, h, m);
-            // A station is only ever recognised from the listing: it is there.
-            const bool listed = measurement_listing->may_exist(std::string_view(path).substr(std::min(folder_size, path.size())));
             bool apertura_ok = true;
-            if (!listed || !channel2.open(path)) apertura_ok = false;
+            if (!channel2.open(path)) apertura_ok = false;
             if (!apertura_ok) continue;
 
             // Lines 1 to 3 are skipped; line 4 holds the value.

@@ -21,17 +21,17 @@
 #include "app/form1.h"
 
 Status Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::sys_days last) {
-    // The station is not known yet: the names of the days' soundings under
-    // every station's scheme are kept, and no other name. A day outside the
-    // range has no names kept: its files are tried by opening them.
+    // The station is not known yet: the days' soundings under every
+    // station's scheme are kept, and no other name. A day outside the range
+    // has nothing kept: its files are tried by opening them.
     measurement_listing.reset();  // a listing before this one is forgotten first
-    std::vector<std::string> prefixes;
+    std::vector<std::string> starts;
     for (std::chrono::sys_days day = first; day <= last; day += std::chrono::days{1}) {
         const DayKeys keys = day_keys(std::chrono::year_month_day{day});
         for (std::int16_t tipo = 1; tipo <= 6; ++tipo)
-            prefixes.push_back(measurement_name_start(tipo, keys.mese_anno, keys.giorno_anno));
+            starts.push_back(measurement_name_start(tipo, keys.mese_anno, keys.giorno_anno));
     }
-    measurement_listing = std::make_shared<const platform::FolderListing>(cartella_autoscalati, std::move(prefixes));
+    measurement_listing = std::make_shared<const series::MeasurementListing>(cartella_autoscalati, starts);
     // A folder that cannot be read is not a station without soundings: it
     // is a share that is down, a folder renamed, a permission taken away.
     if (const Status& listed = measurement_listing->status(); !listed) return Status::fail("measurements: " + listed.message());

@@ -118,7 +118,7 @@ TEST_F(MeasurementListing, SameChartsAsTryingEveryNameForEveryStation) {
         for (int n = 1; n <= 6; ++n) {
             SCOPED_TRACE(n);
             const Image expected = chart(tried, n);
-            EXPECT_TRUE(chart(listed, n).pixels == expected.pixels);
+            EXPECT_TRUE(chart(listed, n) == expected);
             EXPECT_EQ(count_colour(expected, colours::red) > 0, n == 1 || n == 3 || n == 6);
         }
     }
@@ -138,7 +138,7 @@ TEST_F(MeasurementListing, TheRunSeesTheFolderAsItWasWhenItBegan) {
     // A sounding written during the run, and a note that now comes first.
     folder.write(name(2, 6, 11, 15), sounding_file("40.0"));
     folder.write("00_note.txt", "Remember the antenna\n");
-    EXPECT_TRUE(chart(form, 6).pixels == one_sounding.pixels);
+    EXPECT_TRUE(chart(form, 6) == one_sounding);
 
     // A sounding that vanishes during the run is a missing one.
     fs::remove(folder.path() / name(2, 6, 10, 15));

@@ -1,40 +1,21 @@
-// How each station names its measurement files.
+// How each station names its measurement files (series/sounding_names.h).
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "app/day_keys.h"
 #include "app/form1.h"
+#include "series/sounding_names.h"
 
 namespace {
-
-struct Scheme {
-    std::string_view prefix;
-    std::string_view suffix;
-};
-
-// By kind, 1..6. Kind 1 writes the year with two digits and the hour as a
-// letter; the others write the year with four digits and the hour with two.
-// The fifth character of "TUJ2O_" is the letter O; the "0" of "RM041_",
-// "SP044_" and "ML10L_" is the digit zero.
-constexpr std::array<Scheme, 7> schemes{{
-    {"", ""},
-    {"", ".TXT"},
-    {"TUJ2O_", ".TXT"},
-    {"BBJ3R_", ".TXT"},
-    {"RM041_", "00.TXT"},
-    {"SP044_", "00.TXT"},
-    {"ML10L_", "00.TXT"},
-}};
 
 // The kind's prefix, the year of `file_previsioni` (the month, then the
 // four-digit year) and the day of the year, after `name`.
 void append_name_start(std::string& name, std::int16_t tipo_stazione, const std::string& file_previsioni,
                        const std::string& giorno) {
-    name += schemes[tipo_stazione].prefix;
+    name += series::sounding_schemes[static_cast<std::size_t>(tipo_stazione)].prefix;
     const std::string_view year = key_year(file_previsioni);
     name += tipo_stazione == 1 ? year.substr(std::min<std::size_t>(2, year.size())) : year;
     name += giorno;
@@ -63,6 +44,6 @@ std::string Form1::nome_file_misura(std::int16_t tipo_stazione, const std::strin
     append_name_start(name, tipo_stazione, file_previsioni, giorno_anno[indice_giorno]);
     name += etichette_ore[h];
     name += etichette_minuti[m];
-    name += schemes[tipo_stazione].suffix;
+    name += series::sounding_schemes[static_cast<std::size_t>(tipo_stazione)].suffix;
     return name;
 }

@@ -14,6 +14,7 @@
 
 #include "export/gif.h"
 #include "support/gif_decode.h"
+#include "support/pixels.h"
 #include "support/plotmuf_process.h"
 #include "support/sounding.h"
 #include "support/station_folder.h"
@@ -25,17 +26,18 @@ namespace {
 const fs::path golden_folder = fs::path(PLOTMUF_SOURCE_DIR) / "tests" / "golden";
 
 void write_difference(const Image& approved, const Image& drawn, const fs::path& path) {
-    Image difference = approved;
-    for (std::size_t i = 0; i < difference.pixels.size(); ++i) {
-        Rgb& p = difference.pixels[i];
-        if (i < drawn.pixels.size() && drawn.pixels[i] == approved.pixels[i]) {
+    std::vector<Rgb> difference = colours_of(approved);
+    const std::vector<Rgb> drawn_colours = colours_of(drawn);
+    for (std::size_t i = 0; i < difference.size(); ++i) {
+        Rgb& p = difference[i];
+        if (i < drawn_colours.size() && drawn_colours[i] == p) {
             p = {static_cast<std::uint8_t>(p.r / 4), static_cast<std::uint8_t>(p.g / 4), static_cast<std::uint8_t>(p.b / 4)};
         } else {
             p = {255, 0, 255};
         }
     }
     std::vector<std::uint8_t> gif;
-    ASSERT_TRUE(encode_gif(difference, gif));
+    ASSERT_TRUE(encode_gif(image_of(approved.width, approved.height, difference), gif));
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(gif.data()), static_cast<std::streamsize>(gif.size()));
 }
@@ -50,7 +52,7 @@ void expect_golden(const fs::path& drawn_path, const std::string& name) {
     Image drawn, approved;
     ASSERT_TRUE(decode_gif_file(drawn_path.string(), drawn));
     ASSERT_TRUE(decode_gif_file(approved_path.string(), approved)) << "no approved picture " << approved_path;
-    if (drawn.width == approved.width && drawn.height == approved.height && drawn.pixels == approved.pixels) return;
+    if (drawn == approved) return;
     const fs::path difference = fs::current_path() / "golden-difference" / (name + ".gif");
     write_difference(approved, drawn, difference);
     ADD_FAILURE() << name << " differs from " << approved_path << "; difference in " << difference;

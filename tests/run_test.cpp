@@ -58,7 +58,7 @@ TEST(Run, WritesTwelveGifsThatShowExactlyTheChartsDrawn) {
         EXPECT_EQ(read_text(station.published(n)), read_text(station.archived(n)));
         EXPECT_EQ(published->width, 286);
         EXPECT_EQ(published->height, 221);
-        EXPECT_TRUE(published->pixels == drawn(station, 2024y / March / 1, n).pixels);
+        EXPECT_TRUE(*published == drawn(station, 2024y / March / 1, n));
     }
     // The charts hold the data: the forecast, values and ticks.
     const std::optional<Image> today = decoded(station.published(6));

@@ -47,13 +47,11 @@ Status convert(const GifFileType& file, Image& image, GifFacts* facts) {
     decoded.width = desc.Width;
     decoded.height = desc.Height;
     const std::size_t count = static_cast<std::size_t>(desc.Width) * static_cast<std::size_t>(desc.Height);
-    decoded.pixels.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const int index = first.RasterBits[i];
-        if (index >= map->ColorCount) return Status::fail("pixel beyond the colour table");
-        const GifColorType c = map->Colors[index];
-        decoded.pixels.push_back(Rgb{c.Red, c.Green, c.Blue});
-    }
+    // The file's indices and colour table as they are.
+    decoded.pixels.assign(first.RasterBits, first.RasterBits + count);
+    for (int i = 0; i < map->ColorCount; ++i)
+        decoded.palette.push_back(Rgb{map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue});
+    if (!decoded.indices_within_palette()) return Status::fail("pixel beyond the colour table");
     image = std::move(decoded);
     return Status::ok();
 }

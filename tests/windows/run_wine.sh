@@ -159,9 +159,9 @@ run_windows 'S:\' --today "$today" --verbose || status=$?
 [ "$status" -eq 1 ] && [ "$(grep -c 'previous_RAV3000I2_plots' "$work/err")" -eq 6 ] ||
     fail "a run without archive folder: status $status, '$(cat "$work/err")'"
 
-# 4. An archive range with its pages, in a station of its own: the charts
-# and the pages byte for byte the Linux build's, and nothing else written.
-range=(--archive 2024-02-28 2024-03-04 --archive-page)
+# 4. An archive range with its pages, CSV and SVG files, in a station of its
+# own: every file byte for byte the Linux build's, and nothing else written.
+range=(--archive 2024-02-28 2024-03-04 --archive-page --csv --svg)
 make_station "$work/linux-range" web 'previsioni\' 'autoscalati\' 'web\'
 (cd "$work/linux-range" && "$linux_plotmuf" "${range[@]}") || fail "the Linux build's range failed"
 station="$WINEPREFIX/drive_c/archivio"
@@ -171,10 +171,10 @@ status=0
 run_windows 'C:\archivio' "${range[*]}" --verbose || status=$?
 [ "$status" -eq 0 ] && [ ! -s "$work/err" ] || fail "range: status $status: $(cat "$work/err")"
 archive=previsioni/previous_RAV3000I2_plots
-for file in 2024059.gif 2024060.gif 2024061.gif 2024062.gif 2024063.gif 2024064.gif 2024-02.html 2024-03.html index.html; do
+for file in 20240{59,60,61,62,63,64}.{gif,csv,svg} 2024-02.html 2024-03.html index.html; do
     cmp -s "$station/$archive/$file" "$work/linux-range/$archive/$file" || fail "range: $file differs from the Linux build's"
 done
-added=$(comm -13 <(echo "$before") <(cd "$station" && find . -type f | sort) | grep -vc "^\./$archive/\([0-9-]*\.\(gif\|html\)\|index\.html\)$" || true)
+added=$(comm -13 <(echo "$before") <(cd "$station" && find . -type f | sort) | grep -vc "^\./$archive/\([0-9-]*\.\(gif\|csv\|svg\|html\)\|index\.html\)$" || true)
 [ "$added" -eq 0 ] || fail "range: files other than the archive's were written"
 
 # 5. The order of the calls that keep the archive through a power loss, as
