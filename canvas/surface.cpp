@@ -1,5 +1,6 @@
 #include "canvas/surface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -75,6 +76,30 @@ void Surface::Line(float x1, float y1, float x2, float y2, Rgb colour) {
     CurrentY = y2;
 }
 
+void Surface::span(int row, int from, int to, int index) {
+    if (index < 0 || row < 0 || row >= height) return;
+    from = std::max(from, 0);
+    to = std::min(to, width - 1);
+    std::uint8_t* const pixels = image_.pixels.data() + static_cast<std::size_t>(row) * width;
+    for (int c = from; c <= to; ++c) pixels[c] = static_cast<std::uint8_t>(index);
+}
+
+const std::vector<Surface::DiscPixel>& Surface::disc(int rp) {
+    if (rp == disc_radius_) return disc_;
+    disc_.clear();
+    const long limit = static_cast<long>(rp) * rp + rp;
+    const auto inside = [limit](long dc, long dr) { return dc * dc + dr * dr <= limit; };
+    for (int dr = -rp; dr <= rp; ++dr) {
+        for (int dc = -rp; dc <= rp; ++dc) {
+            if (!inside(dc, dr)) continue;
+            const bool edge = !inside(dc - 1, dr) || !inside(dc + 1, dr) || !inside(dc, dr - 1) || !inside(dc, dr + 1);
+            disc_.push_back({dr * width + dc, edge});
+        }
+    }
+    disc_radius_ = rp;
+    return disc_;
+}
+
 void Surface::Circle(float x, float y, float radius, Rgb colour) {
     // The radius is in x units, so a circle is round in pixels however the
     // y scale is stretched. A pixel belongs to the disc when its distance
@@ -88,15 +113,43 @@ void Surface::Circle(float x, float y, float radius, Rgb colour) {
         op->radius = rp;
         if (FillStyle == Fill::solid) op->fill = FillColor;
     }
-    const long limit = static_cast<long>(rp) * rp + rp;
-    auto inside = [limit](long dc, long dr) { return dc * dc + dr * dr <= limit; };
-    for (int dr = -rp; dr <= rp; ++dr) {
-        for (int dc = -rp; dc <= rp; ++dc) {
-            if (!inside(dc, dr)) continue;
-            const bool edge = !inside(dc - 1, dr) || !inside(dc + 1, dr) || !inside(dc, dr - 1) || !inside(dc, dr + 1);
-            const int index = edge ? outline : fill;
-            if (index >= 0) plot(c0 + dc, r0 + dr, static_cast<std::uint8_t>(index));
+    // A dot wholly inside the surface, as every dot of a chart is: its
+    // pixels, worked out once for its radius, painted one by one.
+    if (rp <= max_stencil_radius && c0 - rp >= 0 && c0 + rp < width && r0 - rp >= 0 && r0 + rp < height) {
+        std::uint8_t* const centre = image_.pixels.data() + static_cast<std::size_t>(r0) * width + c0;
+        for (const DiscPixel& pixel : disc(rp)) {
+            const int index = pixel.edge ? outline : fill;
+            if (index >= 0) centre[pixel.offset] = static_cast<std::uint8_t>(index);
         }
+        CurrentX = x;
+        CurrentY = y;
+        return;
+    }
+    // Row dr of the disc spans the columns -half(dr) to half(dr); -1 for a
+    // row outside it. A pixel of a row is on the outline at either end of
+    // its row, and where the row above or below is narrower than it.
+    const long long limit = static_cast<long long>(rp) * rp + rp;
+    const auto half = [&](long long dr) {
+        if (dr < -rp || dr > rp) return -1LL;
+        long long w = rp;
+        while (w * w + dr * dr > limit) --w;
+        return w;
+    };
+    long long above = -1, here = half(-rp);
+    for (long long dr = -rp; dr <= rp; ++dr) {
+        const long long below = half(dr + 1);
+        const int r = static_cast<int>(std::clamp<long long>(r0 + dr, -1, height));
+        const long long inner = std::min({above, below, here - 1});  // the columns within it that are no outline
+        const auto at = [&](long long dc) { return static_cast<int>(std::clamp<long long>(c0 + dc, -1, width)); };
+        if (inner >= 0) {
+            span(r, at(-inner), at(inner), fill);
+            span(r, at(-here), at(-inner - 1), outline);
+            span(r, at(inner + 1), at(here), outline);
+        } else {
+            span(r, at(-here), at(here), outline);
+        }
+        above = here;
+        here = below;
     }
     CurrentX = x;
     CurrentY = y;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "canvas/drawing_log.h"
 #include "canvas/image.h"
@@ -55,12 +56,25 @@ public:
 
 private:
     void plot(int column, int row, std::uint8_t index);
+    // Columns `from` to `to` of `row` in colour `index` (none when -1), cut
+    // off at the edges.
+    void span(int row, int from, int to, int index);
+    // The pixels of a disc of `radius` pixels, as offsets from its centre in
+    // the bitmap, each on its outline or not; kept for the radius last asked.
+    struct DiscPixel {
+        int offset;
+        bool edge;
+    };
+    static constexpr int max_stencil_radius = 16;
+    const std::vector<DiscPixel>& disc(int radius);
     // The palette index of `colour`; -1 when the palette is full.
     int index_of(Rgb colour) { return image_.index_of(colour); }
     // Counts an operation; where operations are logged, its entry, to fill in.
     DrawnOperation* note(DrawnOperation::Kind kind, int column, int row, Rgb colour);
 
     Image image_;
+    std::vector<DiscPixel> disc_;
+    int disc_radius_ = -1;
     std::size_t operations_ = 0;
     bool logging_ = false;
     DrawingLog log_;

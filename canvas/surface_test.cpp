@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/form1.h"
 #include "support/pixels.h"
 
@@ -99,6 +101,36 @@ TEST_F(ChartSurface, CircleIsRoundInPixelsAndFilledWhenSolid) {
     s.Circle(0, 50, 2, colours::red);
     EXPECT_EQ(s.image().at(c + 2, r), colours::red);
     EXPECT_EQ(s.image().at(c, r), colours::black);
+}
+
+// Every pixel of a circle of any radius, anywhere on or off the edges: in
+// the disc when its distance from the centre is within the radius and a
+// half, on the outline when one of its four neighbours is not in the disc.
+TEST_F(ChartSurface, CirclesOfEveryRadiusArePaintedPixelByPixelAsTheyAreDefined) {
+    for (const bool solid : {true, false}) {
+        for (int radius = 0; radius <= 7; ++radius) {
+            for (const auto& [x, y] : {std::pair{100.0f, 300.0f}, {-35.0f, 600.0f}, {249.0f, -79.0f}, {-37.0f, 300.0f}}) {
+                SCOPED_TRACE(testing::Message() << "radius " << radius << " at " << x << ", " << y << (solid ? " solid" : ""));
+                s.Cls();
+                s.FillStyle = solid ? Surface::Fill::solid : Surface::Fill::transparent;
+                s.FillColor = colours::white;
+                s.Circle(x, y, static_cast<float>(radius), colours::red);
+                const int c0 = s.column(x), r0 = s.row(y);
+                const long limit = static_cast<long>(radius) * radius + radius;
+                const auto in = [&](int c, int r) { return long{c - c0} * (c - c0) + long{r - r0} * (r - r0) <= limit; };
+                for (int r = 0; r < Surface::height; ++r) {
+                    for (int c = 0; c < Surface::width; ++c) {
+                        const bool edge = !in(c - 1, r) || !in(c + 1, r) || !in(c, r - 1) || !in(c, r + 1);
+                        const Rgb expected = !in(c, r) ? colours::black
+                                             : edge    ? colours::red
+                                             : solid   ? colours::white
+                                                       : colours::black;
+                        ASSERT_EQ(s.image().at(c, r), expected) << "column " << c << ", row " << r;
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST_F(ChartSurface, LinesAreSolidAndUnsmoothed) {

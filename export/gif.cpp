@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
 
 // The file, block by block:
 //   1. Header: "GIF89a".
@@ -105,6 +108,26 @@ private:
     bool block_open_ = false;
 };
 
+// How many pixels from `from` on, up to `most` and no further than `last`,
+// are of `colour`: eight at a time while they can be.
+std::size_t run_length(const std::uint8_t* from, const std::uint8_t* last, std::uint8_t colour, std::size_t most) {
+    const std::size_t available = static_cast<std::size_t>(last - from);
+    const std::size_t limit = most < available ? most : available;
+    const std::uint64_t pattern = 0x0101010101010101u * colour;
+    std::size_t n = 0;
+    for (; n + 8 <= limit; n += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, from + n, 8);
+        if (const std::uint64_t differ = eight ^ pattern; differ != 0) {
+            // The first byte that differs, in the machine's byte order.
+            if constexpr (std::endian::native == std::endian::little) return n + std::countr_zero(differ) / 8;
+            else return n + std::countl_zero(differ) / 8;
+        }
+    }
+    while (n < limit && from[n] == colour) ++n;
+    return n;
+}
+
 // Greedy LZW. The string table has a row for each code, a column for each
 // palette index: the entry of (code of a string, next pixel's palette
 // index) is the row of the string one pixel longer, 0 for none (no such
@@ -121,6 +144,12 @@ private:
 // `Entry` is wide enough for the row of code 4095. Rows are cleared when
 // their code is given, not all at once: the work follows the codes written,
 // not the table's size.
+//
+// Runs of one colour, which most of a chart is, are taken in one step: the
+// strings of 1, 2, 3 ... pixels of one colour are a chain of the table, and
+// their rows are kept in order, so that a string that begins a run takes
+// at once the longest of them that the run holds, as following the table
+// pixel by pixel would.
 template <typename Entry>
 void write_lzw_codes(const std::uint8_t* indices, std::size_t count, int index_bits, int min_code_size,
                      FileColours& colours, CodeWriter& writer) {
@@ -132,6 +161,9 @@ void write_lzw_codes(const std::uint8_t* indices, std::size_t count, int index_b
     auto clear_rows = [&](unsigned first, unsigned last) {
         std::fill(longer + (std::size_t{first} << shift), longer + (std::size_t{last} << shift), Entry{0});
     };
+    // By palette index, the rows of the strings of 1, 2, ... pixels of it.
+    std::array<std::vector<Entry>, max_colours> runs;
+    std::vector<std::uint8_t> run_colours;  // those with rows, to forget at a clear code
     clear_rows(0, clear);  // the strings of one pixel
     unsigned next_code = end + 1;
     int bits = min_code_size + 1;
@@ -139,7 +171,21 @@ void write_lzw_codes(const std::uint8_t* indices, std::size_t count, int index_b
     writer.put(clear, bits);
     const std::uint8_t* pixel = indices;
     const std::uint8_t* const last = indices + count;
-    std::size_t current = std::size_t{colours.place_of(*pixel++)} << shift;
+    const std::uint8_t* start = pixel;  // of the string being matched
+    std::size_t current = 0;
+    // A string begun at `start`: its first pixel, or the longest run of it.
+    auto begin_string = [&] {
+        const std::uint8_t colour = *start;
+        std::vector<Entry>& run = runs[colour];
+        if (run.empty()) {
+            run.push_back(static_cast<Entry>(std::size_t{colours.place_of(colour)} << shift));
+            run_colours.push_back(colour);
+        }
+        const std::size_t length = run_length(start, last, colour, run.size());
+        current = run[length - 1];
+        pixel = start + length;
+    };
+    begin_string();
     for (;;) {
         // The longest string in the table: a tight loop of its own, so that
         // its few values stay in registers.
@@ -153,14 +199,22 @@ void write_lzw_codes(const std::uint8_t* indices, std::size_t count, int index_b
         if (next_code < code_limit) {
             if (next_code == 1u << bits) ++bits;
             clear_rows(next_code, next_code + 1);
-            longer[current | *pixel] = static_cast<Entry>(std::size_t{next_code++} << shift);
+            const auto row = static_cast<Entry>(std::size_t{next_code++} << shift);
+            longer[current | *pixel] = row;
+            // The longest run of its colour known, one pixel longer.
+            std::vector<Entry>& run = runs[*start];
+            const auto length = static_cast<std::size_t>(pixel - start);
+            if (*pixel == *start && run.size() == length && run.back() == current) run.push_back(row);
         } else {
             writer.put(clear, bits);
             clear_rows(0, clear);
+            for (const std::uint8_t colour : run_colours) runs[colour].clear();
+            run_colours.clear();
             next_code = end + 1;
             bits = min_code_size + 1;
         }
-        current = std::size_t{colours.place_of(*pixel++)} << shift;
+        start = pixel;
+        begin_string();
     }
     writer.put(static_cast<unsigned>(current >> shift), bits);
     writer.put(end, bits);

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/system_files.h"
 
@@ -108,8 +109,13 @@ bool TextInput::read_line(std::string& line, std::size_t keep) {
             }
         }
         found = true;
-        std::size_t stop = start_;
-        while (stop < end_ && buffer_[stop] != '\r' && buffer_[stop] != '\n') ++stop;
+        // The line's end: the first CR or LF, each found by the C library's
+        // search, which takes many bytes a step.
+        std::size_t stop = end_;
+        for (const int line_end : {'\n', '\r'}) {
+            if (const void* at = std::memchr(buffer_ + start_, line_end, stop - start_))
+                stop = static_cast<std::size_t>(static_cast<const std::uint8_t*>(at) - buffer_);
+        }
         const std::size_t room = keep - kept.size();
         const std::size_t take = stop - start_ < room ? stop - start_ : room;
         kept.append(reinterpret_cast<const char*>(buffer_ + start_), take);

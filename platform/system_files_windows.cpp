@@ -157,7 +157,7 @@ Status remove(const std::string& path) {
     return Status::ok();
 }
 
-Status list_folder(const std::string& folder, const std::function<void(const FolderEntry&)>& visit) {
+Status list_folder(const std::string& folder, const std::function<void(std::span<const FolderEntry>)>& visit) {
     // The standard information brings the short 8.3 name of each entry as
     // well: a file opens under it too.
     WIN32_FIND_DATAA found{};
@@ -176,7 +176,7 @@ Status list_folder(const std::string& folder, const std::function<void(const Fol
         entry.short_name = found.cAlternateFileName;
         entry.hidden = (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
         entry.type = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FolderEntry::other : FolderEntry::ordinary;
-        visit(entry);
+        visit({&entry, 1});  // the next entry is found in the same place
     } while (FindNextFileA(entries, &found));
     const DWORD code = GetLastError();
     FindClose(entries);
