@@ -121,9 +121,10 @@ void Form1::archive_days(Range& range) {
             if (s) s = charts.add(chart, gif);
             if (s) day_of.push_back(dates.size() - 1);
             // The files beside a chart are written as it is.
-            for (const auto& [path, text] : files_beside(chart)) {
+            for (const BesideFile& file : files_beside()) {
                 if (!s) break;
-                s = charts.add(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+                const std::span bytes(reinterpret_cast<const std::uint8_t*>(file.text.data()), file.text.size());
+                s = charts.add(beside_name(chart, file.extension), bytes);
                 if (s) day_of.push_back(dates.size() - 1);
             }
             failed.push_back(!s);

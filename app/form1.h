@@ -101,9 +101,13 @@ public:
     // The archive, below the forecast folder.
     std::string archive_folder() const { return cartella_previsioni + std::string(archive_folder_name); }
     // export/files_beside.cpp: the files that the settings ask for beside
-    // the chart at path `gif`, made from the chart of day indice_giorno just
-    // drawn: each as its path and its bytes, in the order written.
-    std::vector<std::pair<std::string, std::string>> files_beside(const std::string& gif) const;
+    // each chart file NAME.gif of day indice_giorno, made from its chart just
+    // drawn: each as its extension and its text, in the order written.
+    struct BesideFile {
+        std::string_view extension;  // NAME.csv, NAME.svg
+        std::string text;
+    };
+    std::vector<BesideFile> files_beside() const;
     // export/write_metrics.cpp: the run's figures, at its end, into the file
     // the settings name (none when they name none).
     void write_metrics();

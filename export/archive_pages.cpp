@@ -6,6 +6,7 @@
 #include "app/day_keys.h"
 #include "canvas/surface.h"
 #include "export/chart_files.h"
+#include "export/markup.h"
 
 using namespace std::chrono;
 
@@ -192,20 +193,4 @@ std::string index_page(std::span<const year_month_day> charts, const ArchiveExtr
     return html + "<h2>" + html_escape("Latest month: ") +
            link(month_page_name(latest), html_escape(month_name(latest))) + "</h2>\n" +
            pager(latest, archive, false) + calendar(latest, archive) + month_list(archive) + page_end;
-}
-
-std::string html_escape(std::string_view text) {
-    std::string html;
-    html.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&': html += "&amp;"; break;
-            case '<': html += "&lt;"; break;
-            case '>': html += "&gt;"; break;
-            case '"': html += "&quot;"; break;
-            case '\'': html += "&#39;"; break;
-            default: html += c;
-        }
-    }
-    return html;
 }

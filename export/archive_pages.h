@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "export/markup.h"
+
 // What the archive folder holds beside a day's chart (yyyyddd.gif).
 struct BesideChart {
     bool csv = false;          // yyyyddd.csv, the chart's data: the day links to it
@@ -37,7 +39,3 @@ std::string month_page(std::chrono::year_month month, std::span<const std::chron
 // links to every month that has charts, grouped by year, newest first. An
 // empty archive gives a page that says so.
 std::string index_page(std::span<const std::chrono::year_month_day> charts, const ArchiveExtras& beside = {});
-
-// `text` with & < > " ' replaced by their character references, fit for
-// element content and quoted attribute values alike.
-std::string html_escape(std::string_view text);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/day_keys.h"
+#include "export/markup.h"
 
 namespace {
 
@@ -12,16 +13,15 @@ constexpr std::string_view series_names[] = {"forecast", "observed"};
 
 // A field as RFC 4180 wants it: ASCII only (other bytes become "?"), and
 // quoted, its quotes doubled, when it holds a comma, a quote or a line end.
-std::string field(std::string_view text) {
-    std::string out;
-    bool quote = false;
+void append_field(std::string& out, std::string_view text) {
+    const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos;
+    if (quote) out += '"';
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == ',' || c == '"' || c == '\r' || c == '\n') quote = true;
         if (c == '"') out += '"';
         out += (byte >= 0x20 && byte < 0x7F) || c == '\r' || c == '\n' ? c : '?';
     }
-    return quote ? "\"" + out + "\"" : out;
+    if (quote) out += '"';
 }
 
 // The fields of one line, quotes undone; nullopt when it is no CSV line.
@@ -71,13 +71,23 @@ std::optional<std::int16_t> tenths_of(std::string_view text) {
 
 }  // namespace
 
-std::string megahertz(std::int16_t tenths) {
+void append_megahertz(std::string& out, std::int16_t tenths) {
     const int magnitude = tenths < 0 ? -tenths : tenths;
-    return (tenths < 0 ? "-" : "") + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
+    if (tenths < 0) out += '-';
+    append_number(out, magnitude / 10);
+    out += '.';
+    out += static_cast<char>('0' + magnitude % 10);
+}
+
+std::string megahertz(std::int16_t tenths) {
+    std::string text;
+    append_megahertz(text, tenths);
+    return text;
 }
 
 std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
     std::vector<const ChartPoint*> rows;
+    rows.reserve(data.points.size());
     for (const ChartPoint& point : data.points) rows.push_back(&point);
     // The sounding of minute 00 is tried after minute 59 of its hour, and
     // the forecast is drawn before the soundings: time order, the forecast
@@ -87,14 +97,23 @@ std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
     });
     const std::string date = iso_date(day) + "T";
     std::string csv(header);
+    csv.reserve(header.size() + 2 + 64 * rows.size());
     csv += "\r\n";
+    const auto two_digits = [&csv](int n) {
+        csv += static_cast<char>('0' + n / 10);
+        csv += static_cast<char>('0' + n % 10);
+    };
     for (const ChartPoint* point : rows) {
-        csv += date + zero_padded(point->minute / 60, 2) + ":" + zero_padded(point->minute % 60, 2) + ":00Z,";
+        csv += date;
+        two_digits(point->minute / 60);
+        csv += ':';
+        two_digits(point->minute % 60);
+        csv += ":00Z,";
         csv += series_names[static_cast<int>(point->series)];
         csv += ',';
-        if (point->tenths) csv += megahertz(*point->tenths);
+        if (point->tenths) append_megahertz(csv, *point->tenths);
         csv += ',';
-        csv += field(point->file);
+        append_field(csv, point->file);
         csv += "\r\n";
     }
     return csv;

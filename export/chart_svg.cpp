@@ -7,6 +7,7 @@
 #include "app/day_keys.h"
 #include "export/chart_csv.h"
 #include "export/chart_description.h"
+#include "export/markup.h"
 
 // The file:
 //   1. The XML declaration and the root, sized in pixels of the bitmap.
@@ -30,28 +31,24 @@ std::string colour(Rgb c) {
     return text;
 }
 
-std::string escaped(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
+// "<title>12:15 UT: 12.3 MHz</title>", "12:30 UT: no value", "13:00 UT forecast: 14.2 MHz"
+void append_title(std::string& out, const ChartPoint& point) {
+    const auto two_digits = [&](int n) {
+        out += static_cast<char>('0' + n / 10);
+        out += static_cast<char>('0' + n % 10);
+    };
+    out += "<title>";
+    two_digits(point.minute / 60);
+    out += ':';
+    two_digits(point.minute % 60);
+    out += point.series == ChartPoint::Series::forecast ? " UT forecast: " : " UT: ";
+    if (point.tenths) {
+        out += megahertz(*point.tenths);
+        out += " MHz";
+    } else {
+        out += "no value";
     }
-    return out;
-}
-
-std::string time_of(const ChartPoint& point) {
-    return zero_padded(point.minute / 60, 2) + ":" + zero_padded(point.minute % 60, 2) + " UT";
-}
-
-// "12:15 UT: 12.3 MHz", "12:30 UT: no value", "13:00 UT forecast: 14.2 MHz"
-std::string title_of(const ChartPoint& point) {
-    const std::string value = point.tenths ? megahertz(*point.tenths) + " MHz" : "no value";
-    return time_of(point) + (point.series == ChartPoint::Series::forecast ? " forecast: " : ": ") + value;
+    out += "</title>";
 }
 
 // Consecutive operations painted alike: lines and circles of one outline
@@ -86,11 +83,23 @@ std::vector<Group> groups_of(const DrawingLog& operations) {
 }
 
 // The path data of a line from its first end to its second.
-std::string line_data(const DrawnOperation& op) {
-    std::string d = "M" + std::to_string(op.column) + " " + std::to_string(op.row);
-    if (op.end_row == op.row && op.end_column != op.column) return d + "H" + std::to_string(op.end_column);
-    if (op.end_column == op.column) return d + "V" + std::to_string(op.end_row);
-    return d + " " + std::to_string(op.end_column) + " " + std::to_string(op.end_row);
+void append_line_data(std::string& out, const DrawnOperation& op) {
+    out += 'M';
+    append_number(out, op.column);
+    out += ' ';
+    append_number(out, op.row);
+    if (op.end_row == op.row && op.end_column != op.column) {
+        out += 'H';
+        append_number(out, op.end_column);
+    } else if (op.end_column == op.column) {
+        out += 'V';
+        append_number(out, op.end_row);
+    } else {
+        out += ' ';
+        append_number(out, op.end_column);
+        out += ' ';
+        append_number(out, op.end_row);
+    }
 }
 
 }  // namespace
@@ -101,54 +110,90 @@ std::string chart_svg(const DrawingLog& operations, Rgb background, int width, i
     for (const ChartPoint& point : data.points)
         if (point.operation < point_of.size()) point_of[point.operation] = &point;
 
+    std::string svg;
+    svg.reserve(4096 + 80 * operations.size());
+    const auto size = [&](std::string_view before, std::string_view between, std::string_view after) {
+        svg += before;
+        append_number(svg, width);
+        svg += between;
+        append_number(svg, height);
+        svg += after;
+    };
     // 1. The root
-    const std::string w = std::to_string(width), h = std::to_string(height);
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
-                      "\" viewBox=\"0 0 " + w + " " + h + "\" role=\"img\" aria-labelledby=\"title desc\">\n";
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
+    size(" width=\"", "\" height=\"", "\"");
+    size(" viewBox=\"0 0 ", " ", "\" role=\"img\" aria-labelledby=\"title desc\">\n");
     // 2. Title and description
-    svg += "<title id=\"title\">" + escaped("MUF(3000)F2, " + long_date(day)) + "</title>\n";
-    svg += "<desc id=\"desc\">" + escaped(chart_description(data, day)) + "</desc>\n";
+    svg += "<title id=\"title\">";
+    append_escaped(svg, "MUF(3000)F2, " + long_date(day));
+    svg += "</title>\n<desc id=\"desc\">";
+    append_escaped(svg, chart_description(data, day));
+    svg += "</desc>\n";
     // 3. The background
-    svg += "<rect width=\"" + w + "\" height=\"" + h + "\" fill=\"" + colour(background) + "\"/>\n";
+    size("<rect width=\"", "\" height=\"", "\" fill=\"" + colour(background) + "\"/>\n");
     // 4. The drawing
     svg += "<g transform=\"translate(.5 .5)\" shape-rendering=\"crispEdges\" stroke-linecap=\"square\" "
            "font-family=\"Helvetica, Arial, sans-serif\" font-size=\"11\">\n";
     for (const Group& g : groups_of(operations)) {
-        if (g.text) svg += "<g fill=\"" + colour(g.stroke) + "\">\n";
-        else svg += "<g stroke=\"" + colour(g.stroke) + "\" fill=\"" + (g.fill ? colour(*g.fill) : "none") + "\">\n";
-        std::string path;  // lines without a title, merged until something else comes
+        if (g.text) {
+            svg += "<g fill=\"" + colour(g.stroke) + "\">\n";
+        } else {
+            svg += "<g stroke=\"" + colour(g.stroke) + "\" fill=\"" + (g.fill ? colour(*g.fill) : "none") + "\">\n";
+        }
+        bool in_path = false;  // lines without a title, merged until something else comes
         const auto end_path = [&] {
-            if (!path.empty()) svg += "<path d=\"" + path + "\"/>\n";
-            path.clear();
+            if (in_path) svg += "\"/>\n";
+            in_path = false;
         };
         for (std::size_t i = g.first; i < g.end; ++i) {
             const DrawnOperation& op = operations[i];
             const ChartPoint* point = point_of[i];
-            const std::string title = point ? "<title>" + escaped(title_of(*point)) + "</title>" : "";
             switch (op.kind) {
                 case DrawnOperation::Kind::line:
                     if (!point) {
-                        path += line_data(op);
+                        if (!in_path) svg += "<path d=\"";
+                        in_path = true;
+                        append_line_data(svg, op);
                         continue;
                     }
                     end_path();
-                    svg += "<path d=\"" + line_data(op) + "\">" + title + "</path>\n";
+                    svg += "<path d=\"";
+                    append_line_data(svg, op);
+                    svg += "\">";
+                    append_title(svg, *point);
+                    svg += "</path>\n";
                     break;
                 case DrawnOperation::Kind::circle:
                     end_path();
-                    svg += "<circle cx=\"" + std::to_string(op.column) + "\" cy=\"" + std::to_string(op.row) +
-                           "\" r=\"" + std::to_string(op.radius) + (point ? "\">" + title + "</circle>\n" : "\"/>\n");
+                    svg += "<circle cx=\"";
+                    append_number(svg, op.column);
+                    svg += "\" cy=\"";
+                    append_number(svg, op.row);
+                    svg += "\" r=\"";
+                    append_number(svg, op.radius);
+                    if (point) {
+                        svg += "\">";
+                        append_title(svg, *point);
+                        svg += "</circle>\n";
+                    } else {
+                        svg += "\"/>\n";
+                    }
                     break;
                 case DrawnOperation::Kind::text:
                     // The baseline lies 11 rows below the top of the text's cell.
-                    svg += "<text x=\"" + std::to_string(op.column) + "\" y=\"" + std::to_string(op.row + 11) + "\">" +
-                           escaped(op.text) + "</text>\n";
+                    svg += "<text x=\"";
+                    append_number(svg, op.column);
+                    svg += "\" y=\"";
+                    append_number(svg, op.row + 11);
+                    svg += "\">";
+                    append_escaped(svg, op.text);
+                    svg += "</text>\n";
                     break;
             }
         }
         end_path();
         svg += "</g>\n";
     }
-    return svg + "</g>\n</svg>\n";
+    svg += "</g>\n</svg>\n";
+    return svg;
 }

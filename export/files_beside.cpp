@@ -5,13 +5,13 @@
 #include "export/chart_csv.h"
 #include "export/chart_svg.h"
 
-std::vector<std::pair<std::string, std::string>> Form1::files_beside(const std::string& gif) const {
-    std::vector<std::pair<std::string, std::string>> files;
+std::vector<Form1::BesideFile> Form1::files_beside() const {
+    std::vector<BesideFile> files;
     const std::chrono::year_month_day day = day_date[indice_giorno < 1 || indice_giorno > 6 ? 0 : indice_giorno];
-    if (settings_.csv) files.emplace_back(beside_name(gif, ".csv"), chart_csv(chart_data, day));
+    if (settings_.csv) files.push_back({".csv", chart_csv(chart_data, day)});
     if (settings_.svg) {
-        files.emplace_back(beside_name(gif, ".svg"), chart_svg(superficie.log(), superficie.BackColor, Surface::width,
-                                                          Surface::height, chart_data, day));
+        files.push_back({".svg", chart_svg(superficie.log(), superficie.BackColor, Surface::width, Surface::height,
+                                           chart_data, day)});
     }
     return files;
 }

@@ -28,18 +28,27 @@ Status ImageConverter::carica_immagine(const std::string& path) {
     return Status::ok();
 }
 
-Status ImageConverter::salva_gif(const std::string& path, bool interlaced, platform::Replace how) {
-    const std::string failed = "cannot save " + platform::native_path(path) + ": ";
+Status ImageConverter::encoded(const std::string& failed, bool interlaced) {
     if (!picture_) return Status::fail(failed + "no picture loaded");
     if (interlaced) return Status::fail(failed + "interlaced GIF files are not supported");
     // The picture is encoded once, however many files it is written to.
     if (gif_.empty()) {
-        if (Status encoded = encode_gif(*picture_, gif_); !encoded) {
+        if (Status s = encode_gif(*picture_, gif_); !s) {
             gif_.clear();
-            return Status::fail(failed + encoded.message());
+            return Status::fail(failed + s.message());
         }
     }
-    return platform::write_file(path, gif_, how);
+    return Status::ok();
+}
+
+Status ImageConverter::salva_gif(const std::string& path, bool interlaced) {
+    if (Status s = encoded("cannot save " + platform::native_path(path) + ": ", interlaced); !s) return s;
+    return platform::write_file_atomic(path, gif_);
+}
+
+Status ImageConverter::salva_gif(const std::string& path, bool interlaced, platform::DurableWrites& together) {
+    if (Status s = encoded("cannot save " + platform::native_path(path) + ": ", interlaced); !s) return s;
+    return together.add(path, gif_);
 }
 
 void ImageConverter::rilascia_immagine() {

@@ -18,11 +18,12 @@ public:
     // leaves no picture held.
     Status carica_immagine(const std::string& path);
     // Writes the held picture as a GIF file, replacing a file of that name
-    // in one step, and durably when asked. `interlaced` selects an
-    // interlaced file; the run always passes false, and only that is
-    // supported.
-    Status salva_gif(const std::string& path, bool interlaced,
-                     platform::Replace how = platform::Replace::atomic);
+    // in one step. `interlaced` selects an interlaced file; the run always
+    // passes false, and only that is supported.
+    Status salva_gif(const std::string& path, bool interlaced);
+    // The same, durably, among the files of `together`: it replaces the old
+    // file when they are finished.
+    Status salva_gif(const std::string& path, bool interlaced, platform::DurableWrites& together);
     // Forgets the held picture.
     void rilascia_immagine();
 
@@ -30,6 +31,10 @@ public:
     const Image* picture() const { return picture_ ? &*picture_ : nullptr; }
 
 private:
+    // The held picture as a GIF file, encoded once; `failed` begins the
+    // message of a failure.
+    Status encoded(const std::string& failed, bool interlaced);
+
     std::optional<Image> picture_;
     std::vector<std::uint8_t> gif_;  // the held picture as a GIF file, once encoded
 };

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "app/form1.h"
 #include "export/bmp.h"
@@ -31,20 +32,28 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     if (!loaded || *loaded != superficie.image())
         return Status::fail(platform::native_path(bitmap) + " was replaced by another run before it was read");
     // The files beside a chart follow it, written as it is.
-    const auto write_beside = [this](const std::string& gif, platform::Replace how) {
-        for (const auto& [path, text] : files_beside(gif)) {
-            const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-            if (Status s = platform::write_file(path, bytes, how); !s) return s;
-        }
-        return Status::ok();
+    const std::vector<BesideFile> beside = files_beside();
+    const auto bytes_of = [](const BesideFile& file) {
+        return std::span(reinterpret_cast<const std::uint8_t*>(file.text.data()), file.text.size());
     };
     if (Status s = wpdlx1.salva_gif(published, false); !s) return s;
-    if (Status s = write_beside(published, platform::Replace::atomic); !s) return s;
-    // Day 1 is the last time a scheduled run writes this day's archived
-    // chart: it must outlast a power loss.
-    const platform::Replace how = indice_giorno == 1 ? platform::Replace::durably : platform::Replace::atomic;
-    if (Status s = wpdlx1.salva_gif(archived, false, how); !s) return s;
-    if (Status s = write_beside(archived, how); !s) return s;
+    for (const BesideFile& file : beside)
+        if (Status s = platform::write_file_atomic(beside_name(published, file.extension), bytes_of(file)); !s) return s;
+    if (indice_giorno != 1) {
+        if (Status s = wpdlx1.salva_gif(archived, false); !s) return s;
+        for (const BesideFile& file : beside)
+            if (Status s = platform::write_file_atomic(beside_name(archived, file.extension), bytes_of(file)); !s) return s;
+    } else {
+        // Day 1 is the last time a scheduled run writes this day's archived
+        // chart: it must outlast a power loss, and the files beside it with
+        // it, all flushed to the disk together.
+        platform::DurableWrites together;
+        if (Status s = wpdlx1.salva_gif(archived, false, together); !s) return s;
+        for (const BesideFile& file : beside)
+            if (Status s = together.add(beside_name(archived, file.extension), bytes_of(file)); !s) return s;
+        for (Status& s : together.finish())
+            if (!s) return std::move(s);
+    }
     wpdlx1.rilascia_immagine();
     return platform::remove_file(bitmap);
 }

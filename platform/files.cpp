@@ -214,10 +214,6 @@ Status write_file_durable(const std::string& path, std::span<const std::uint8_t>
     return std::move(write.finish().front());
 }
 
-Status write_file(const std::string& path, std::span<const std::uint8_t> bytes, Replace how) {
-    return how == Replace::durably ? write_file_durable(path, bytes) : write_file_atomic(path, bytes);
-}
-
 Status remove_file(const std::string& path) { return system::remove(native_path(path)); }
 
 }  // namespace platform

@@ -103,11 +103,6 @@ private:
 // One file written as DurableWrites writes it.
 Status write_file_durable(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// How a file that others read is replaced: atomically, or atomically and
-// durably besides.
-enum class Replace { atomic, durably };
-Status write_file(const std::string& path, std::span<const std::uint8_t> bytes, Replace how);
-
 Status remove_file(const std::string& path);
 
 }  // namespace platform
