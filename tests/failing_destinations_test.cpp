@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/plotmuf_process.h"
+#include "support/promtool.h"
 #include "support/station_folder.h"
 #include "support/temp_folder.h"
 #include "support/tmpfs.h"
@@ -27,7 +28,12 @@ using station::StationFolder;
 
 namespace {
 
-RunResult run(const StationFolder& folder) { return run_plotmuf(folder.work(), {"--today", station::today, "--verbose"}); }
+// A run with the data and the figures too, which a fault must leave as
+// whole as the charts.
+RunResult run(const StationFolder& folder) {
+    return run_plotmuf(folder.work(), {"--today", station::today, "--verbose", "--csv", "--metrics",
+                                       (folder.root.path() / "plotmuf.prom").string()});
+}
 
 // The file of day n that a failing export names.
 enum class Failing { bitmap, published, archived };
@@ -111,6 +117,17 @@ TEST_P(FailingDestination, LeavesThePreviousChartsAsTheyWereAndTheNextRunMends) 
         const bool written = i < 6 ? fault.published_written : fault.archived_written;
         EXPECT_TRUE(after[i] == (written ? wanted[i] : before[i])) << (written ? "not the new chart" : "changed");
     }
+    // Each chart's data is there only where the chart was written, and the
+    // figures tell the fault.
+    for (int n = 1; n <= 6; ++n) {
+        EXPECT_EQ(fs::exists(fs::path(folder.published(n)).replace_extension(".csv")), fault.published_written) << n;
+        EXPECT_EQ(fs::exists(fs::path(folder.archived(n)).replace_extension(".csv")), fault.archived_written) << n;
+    }
+    const fs::path figures = folder.root.path() / "plotmuf.prom";
+    EXPECT_EQ(promtool_faults(figures), "");
+    EXPECT_NE(read_text(figures).find("\nplotmuf_charts_failed{folder=\"" + folder.work().string() + "\"} 6\n"),
+              std::string::npos)
+        << read_text(figures);
     std::vector<std::string> left;
     if (fault.bitmaps_left) {
         for (int n = 1; n <= 6; ++n) left.push_back("previsioni/grafico" + std::to_string(n) + ".bmp");

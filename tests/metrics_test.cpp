@@ -16,20 +16,13 @@
 #include <vector>
 
 #include "support/plotmuf_process.h"
+#include "support/promtool.h"
 #include "support/station_folder.h"
 
 namespace fs = std::filesystem;
 using station::StationFolder;
 
 namespace {
-
-// promtool's verdict on a metrics file: "" when it has nothing to say.
-std::string promtool_faults(const fs::path& file) {
-    const RunResult check = run_plotmuf(fs::temp_directory_path(), {"-c", "promtool check metrics < \"$0\"", file.string()},
-                                        {.program = "/bin/sh"});
-    if (check.status == 0 && check.err.empty() && check.out.empty()) return "";
-    return "status " + std::to_string(check.status) + ": " + check.out + check.err;
-}
 
 // The samples of a metrics file by metric name and labels as written
 // ("plotmuf_soundings{folder=\"...\",day=\"2024-03-01\"}"), to their value.

@@ -170,8 +170,8 @@ inline std::vector<std::string> files_in(const fs::path& folder) {
 }
 
 // Every file below `folder` whose name is neither an input nor an output
-// of the run (a chart, its CSV, its SVG): temporary files, partial files,
-// scratch bitmaps.
+// of the run (a chart, its CSV, its SVG, the run's figures): temporary
+// files, partial files, scratch bitmaps.
 inline std::vector<std::string> leftovers(const fs::path& folder) {
     std::vector<std::string> found;
     for (const std::string& file : files_in(folder)) {
@@ -180,7 +180,7 @@ inline std::vector<std::string> leftovers(const fs::path& folder) {
         const std::string ext = path.extension().string();
         // A chart, and the data and vector picture beside it.
         const bool chart_file = ext == ".gif" || ext == ".csv" || ext == ".svg";
-        const bool output = chart_file && name.size() == (name.starts_with("plotMUF") ? 12u : 11u);
+        const bool output = (chart_file && name.size() == (name.starts_with("plotMUF") ? 12u : 11u)) || ext == ".prom";
         const bool input = ext == ".txt" || ext == ".TXT" || ext == ".ini";
         if (!output && !input) found.push_back(file);
     }
