@@ -103,7 +103,7 @@ TEST(Csv, ARangeWritesTheCsvOfEachArchivedChart) {
 // A CSV or an SVG that cannot be written fails its day like a chart: named
 // once, the day's later files not written, every other day whole, exit
 // status 1.
-TEST(FilesBesideACharts, ThatCannotBeWrittenFailTheirDay) {
+TEST(FilesBesideAChart, ThatCannotBeWrittenFailTheirDay) {
     for (const char* extension : {".csv", ".svg"}) {
         SCOPED_TRACE(extension);
         StationFolder station;
