@@ -22,9 +22,9 @@ Status create_temporary(const std::string& native, std::string& temporary, syste
     const std::string folder = folder_of(native);
     const std::string name = native.substr(folder.size());
     Status created = Status::fail("cannot create a file beside " + native);
+    static const std::string process = std::to_string(system::process_id());  // asked once a run
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder + "." + name + "." + std::to_string(system::process_id()) + "-" + std::to_string(attempt) +
-                    ".tmp";
+        temporary = folder + "." + name + "." + process + "-" + std::to_string(attempt) + ".tmp";
         bool exists = false;
         created = system::create_new(temporary, native, file, exists);
         if (created || !exists) break;
