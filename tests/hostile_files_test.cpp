@@ -103,10 +103,10 @@ TEST(HostileFiles, LinesOfAGigabyteAreSkippedInBoundedMemory) {
     }
 }
 
-// The run keeps the names that the days' soundings may have, up to a bound;
-// past it, it keeps none and tries every name. Names of no sounding, each
-// beginning as today's soundings' names begin, more than the bound: the same
-// charts, in bounded memory.
+// The run keeps, for each day drawn, the minutes whose soundings the folder
+// holds, and nothing of any other name. Names of no sounding, each beginning
+// as today's soundings' names begin, more than a year of soundings: the
+// same charts, in bounded memory.
 TEST(HostileFiles, MoreSoundingNamesThanTheRunKeepsGiveTheSameCharts) {
     StationFolder folder;
     const std::size_t beyond_the_bound = (std::size_t{1} << 17) + 1;
