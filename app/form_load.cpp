@@ -46,7 +46,7 @@ void Form1::Form_Load() {
 void Form1::start_run() {
     fill_minute_labels();
     if (Status s = platform::current_folder(cartella_corrente); !s) report(s.message());
-    record.working_folder = cartella_corrente;
+    record.working_folder = platform::utf8_path(cartella_corrente);
     // A drive root such as C:\ already ends with its separator. Without a
     // working folder the configuration is looked for by its bare name.
     if (!cartella_corrente.empty() && !platform::is_separator(cartella_corrente.back())) cartella_corrente += '\\';

@@ -17,7 +17,7 @@ struct DayRecord {
 
 struct RunRecord {
     std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
-    std::string working_folder;  // as messages name it
+    std::string working_folder;  // as messages name it, in UTF-8
     std::vector<DayRecord> days;  // each day drawn
     int exported = 0;             // days whose export was whole
     int failed = 0;               // days whose export failed, or that could not be drawn

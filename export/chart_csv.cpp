@@ -99,15 +99,11 @@ std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
     std::string csv(header);
     csv.reserve(header.size() + 2 + 64 * rows.size());
     csv += "\r\n";
-    const auto two_digits = [&csv](int n) {
-        csv += static_cast<char>('0' + n / 10);
-        csv += static_cast<char>('0' + n % 10);
-    };
     for (const ChartPoint* point : rows) {
         csv += date;
-        two_digits(point->minute / 60);
+        append_two_digits(csv, point->minute / 60);
         csv += ':';
-        two_digits(point->minute % 60);
+        append_two_digits(csv, point->minute % 60);
         csv += ":00Z,";
         csv += series_names[static_cast<int>(point->series)];
         csv += ',';

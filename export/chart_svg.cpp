@@ -33,14 +33,10 @@ std::string colour(Rgb c) {
 
 // "<title>12:15 UT: 12.3 MHz</title>", "12:30 UT: no value", "13:00 UT forecast: 14.2 MHz"
 void append_title(std::string& out, const ChartPoint& point) {
-    const auto two_digits = [&](int n) {
-        out += static_cast<char>('0' + n / 10);
-        out += static_cast<char>('0' + n % 10);
-    };
     out += "<title>";
-    two_digits(point.minute / 60);
+    append_two_digits(out, point.minute / 60);
     out += ':';
-    two_digits(point.minute % 60);
+    append_two_digits(out, point.minute % 60);
     out += point.series == ChartPoint::Series::forecast ? " UT forecast: " : " UT: ";
     if (point.tenths) {
         out += megahertz(*point.tenths);

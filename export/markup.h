@@ -12,3 +12,8 @@ void append_escaped(std::string& out, std::string_view text);
 
 // `n` in decimal.
 void append_number(std::string& out, long n);
+// `n`, 0 to 99, in two decimal digits: "07".
+inline void append_two_digits(std::string& out, int n) {
+    out += static_cast<char>('0' + n / 10 % 10);
+    out += static_cast<char>('0' + n % 10);
+}

@@ -66,6 +66,8 @@ std::string native_path(std::string_view path) {
 
 Status current_folder(std::string& folder) { return system::current_folder(folder); }
 
+std::string utf8_path(std::string_view native) { return system::utf8_of(native); }
+
 TextInput::~TextInput() { close(); }
 
 Status TextInput::open(const std::string& path) {

@@ -31,6 +31,10 @@ std::string native_path(std::string_view path);
 // The process's current folder as a full path (no final separator added).
 Status current_folder(std::string& folder);
 
+// A path as the system gives it, as UTF-8 text for others to read: on
+// Windows from the ANSI code page, elsewhere as it is.
+std::string utf8_path(std::string_view native);
+
 // Sequential text input on one channel. Only regular files open: a missing
 // file, a folder, a pipe or a device fails the open, and nothing blocks.
 // A line ends at CR LF, a lone CR or a lone LF; a last line without a line

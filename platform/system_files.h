@@ -26,6 +26,9 @@ extern const char unlisted_character;
 
 Status current_folder(std::string& folder);
 int process_id();
+// A native path as UTF-8 text: Windows' paths are in the ANSI code page,
+// POSIX paths are taken as UTF-8 already.
+std::string utf8_of(std::string_view path);
 
 // Opens a regular file for reading. A folder, a pipe or a device fails
 // without waiting for anything.

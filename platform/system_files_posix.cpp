@@ -36,6 +36,8 @@ Status current_folder(std::string& folder) {
 
 int process_id() { return static_cast<int>(::getpid()); }
 
+std::string utf8_of(std::string_view path) { return std::string(path); }
+
 Status open_for_reading(const std::string& path, Handle& file) {
     // O_NONBLOCK keeps the open of a pipe from waiting for a writer; such a
     // file is then refused by its type.

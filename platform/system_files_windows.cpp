@@ -73,6 +73,21 @@ Status current_folder(std::string& folder) {
 
 int process_id() { return static_cast<int>(GetCurrentProcessId()); }
 
+std::string utf8_of(std::string_view path) {
+    if (path.empty()) return {};
+    const int size = static_cast<int>(path.size());
+    const int wide_size = MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wide_size), L'\0');
+    if (wide_size == 0 || MultiByteToWideChar(CP_ACP, 0, path.data(), size, wide.data(), wide_size) != wide_size)
+        return std::string(path);
+    const int utf8_size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(utf8_size), '\0');
+    if (utf8_size == 0 ||
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wide_size, utf8.data(), utf8_size, nullptr, nullptr) != utf8_size)
+        return std::string(path);
+    return utf8;
+}
+
 Status open_for_reading(const std::string& path, Handle& file) {
     if (names_a_device(path)) return Status::fail("cannot open " + path + ": not a regular file");
     // Shared fully, so that the sounder can go on writing, renaming or

@@ -143,6 +143,22 @@ run_windows 'S:\' --today "$today" --verbose || status=$?
 [ ! -s "$work/err" ] || fail "run in S:\\ reported: $(cat "$work/err")"
 check_station "$station" web
 
+# 2b. The run's figures: the format's own, their folder label the working
+# folder in UTF-8, though Windows names it in its ANSI code page.
+status=0
+run_windows 'C:\stazione' --today "$today" --metrics 'C:\stazione.prom' || status=$?
+[ "$status" -eq 0 ] || fail "run with --metrics: status $status: $(cat "$work/err")"
+figures="$WINEPREFIX/drive_c/stazione.prom"
+promtool check metrics <"$figures" >/dev/null 2>&1 || fail "--metrics: promtool rejects $figures"
+grep -qxF 'plotmuf_charts_exported{folder="C:\\stazione"} 6' "$figures" || fail "--metrics: $(head -c 400 "$figures")"
+mkdir -p "$WINEPREFIX/drive_c/città"
+status=0
+run_windows 'C:\città' --today "$today" --metrics 'C:\citta.prom' || status=$?
+[ "$status" -eq 1 ] || fail "run in C:\\città: status $status (no archive folder there)"
+grep -qxF 'plotmuf_charts_failed{folder="C:\\città"} 6' "$WINEPREFIX/drive_c/citta.prom" ||
+    fail "--metrics in C:\\città: $(head -c 400 "$WINEPREFIX/drive_c/citta.prom")"
+rm -rf "$WINEPREFIX/drive_c/città" "$figures" "$WINEPREFIX/drive_c/citta.prom"
+
 # 3. What the program prints reaches whoever started it, although it is a
 # GUI program: --version on standard output, a usage error on standard
 # error with status 2, and --verbose's lines for a failing run.
