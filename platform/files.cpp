@@ -210,12 +210,6 @@ std::vector<Status> DurableWrites::finish() {
     return outcome;
 }
 
-Status write_file_durable(const std::string& path, std::span<const std::uint8_t> bytes) {
-    DurableWrites write;
-    if (Status s = write.add(path, bytes); !s) return s;
-    return std::move(write.finish().front());
-}
-
 Status remove_file(const std::string& path) { return system::remove(native_path(path)); }
 
 }  // namespace platform

@@ -104,9 +104,6 @@ private:
     std::vector<Pending> pending_;
 };
 
-// One file written as DurableWrites writes it.
-Status write_file_durable(const std::string& path, std::span<const std::uint8_t> bytes);
-
 Status remove_file(const std::string& path);
 
 }  // namespace platform

@@ -184,7 +184,9 @@ TEST(DurableWrites, EachFileReplacesItsOldOneOrFailsAloneLeavingNothingElse) {
     }
     EXPECT_EQ(read_text(folder.path() / "archive" / "2024061.gif"), "a");
     EXPECT_EQ(names_in(folder.path() / "archive"), (std::vector<std::string>{"2024061.gif", "2024062.gif"}));
-    EXPECT_TRUE(platform::write_file_durable(archive + "2024061.gif", b));
+    platform::DurableWrites one;
+    EXPECT_TRUE(one.add(archive + "2024061.gif", b));
+    EXPECT_TRUE(one.finish().front());
     EXPECT_EQ(read_text(folder.path() / "archive" / "2024061.gif"), std::string("b\0b", 3));
 }
 

@@ -35,10 +35,10 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
 
     // The minutes of this day for which the run's listing of the folder
     // holds a sounding's name; none known when only opening each name tells.
-    const std::string& giorno = indice_giorno >= 1 && indice_giorno <= 6 ? giorno_anno[indice_giorno] : "";
     const series::MinuteSlots* listed =
-        measurement_listing ? measurement_listing->minutes(measurement_name_start(tipo_stazione, file_previsioni, giorno))
-                            : nullptr;
+        measurement_listing && indice_giorno >= 1 && indice_giorno <= 6
+            ? measurement_listing->minutes(measurement_name_start(tipo_stazione, file_previsioni, giorno_anno[indice_giorno]))
+            : nullptr;
     std::string record_line;
     // Within an hour the minutes run 01, 02, ... 59 and then 00: minute
     // index 60 stands for minute 0 of the same hour.
