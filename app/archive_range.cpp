@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/day_keys.h"
+#include "app/date_text.h"
 #include "app/form1.h"
 #include "export/gif.h"
 #include "platform/files.h"

@@ -64,7 +64,7 @@ public:
     // `to`, drawn as Form_Load draws it and written straight to the archive.
     void archive_range(std::chrono::year_month_day from, std::chrono::year_month_day to);
 
-    // app/day_keys.cpp: the minute labels; the keys of the six days ending
+    // app/form_load.cpp: the minute labels; the keys of the six days ending
     // today, which leave data_corrente at today; and the keys of `date` in
     // slot i of the day arrays.
     void fill_minute_labels();
@@ -166,7 +166,7 @@ public:
     ImageConverter wpdlx1;
 
 private:
-    // app/day_keys.cpp: the date the six days end on.
+    // app/form_load.cpp: the date the six days end on.
     std::chrono::year_month_day today() const;
     // app/archive_range.cpp: what the forms drawing a range share, and the
     // blocks of days that one of them draws.

@@ -1,9 +1,13 @@
-// The whole run: the load event of the hidden window.
+// The whole run: the load event of the hidden window, and the steps that
+// every run takes: the minute labels, the day keys, the chart of a day.
 
 #include <algorithm>
 #include <string>
 
+#include "app/date_text.h"
+#include "app/day_keys.h"
 #include "app/form1.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 
 void Form1::Form_Load() {
@@ -51,6 +55,34 @@ void Form1::start_run() {
     // working folder the configuration is looked for by its bare name.
     if (!cartella_corrente.empty() && !platform::is_separator(cartella_corrente.back())) cartella_corrente += '\\';
     read_configuration();
+}
+
+void Form1::fill_minute_labels() {
+    // Entries 1 to 59 are "01" to "59"; entry 60 is "00", minute 0 of the
+    // same hour, which is therefore tried after minute 59.
+    for (int k = 1; k <= 59; ++k) etichette_minuti[k] = zero_padded(k, 2);
+    etichette_minuti[60] = "00";
+}
+
+void Form1::compute_day_keys() {
+    using namespace std::chrono;
+    for (scarto_giorni = -5; scarto_giorni <= 0; ++scarto_giorni) {
+        // Today is read afresh for every day, as the clock gives it then.
+        data_corrente = year_month_day{sys_days{today()} + days{scarto_giorni}};
+        set_day_keys(scarto_giorni + 6, data_corrente);
+    }
+}
+
+void Form1::set_day_keys(int i, std::chrono::year_month_day date) {
+    DayKeys keys = day_keys(date);
+    mese_anno[i] = std::move(keys.mese_anno);
+    giorno_anno[i] = std::move(keys.giorno_anno);
+    data_giorno[i] = std::move(keys.data_giorno);
+    day_date[i] = date;
+}
+
+std::chrono::year_month_day Form1::today() const {
+    return settings_.today ? *settings_.today : platform::today_local();
 }
 
 void Form1::draw_chart() {

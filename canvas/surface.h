@@ -11,13 +11,14 @@
 #include <string_view>
 #include <vector>
 
+#include "canvas/chart_size.h"
 #include "canvas/drawing_log.h"
 #include "canvas/image.h"
 
 class Surface {
 public:
-    static constexpr int width = 286;
-    static constexpr int height = 221;
+    static constexpr int width = chart_width;
+    static constexpr int height = chart_height;
 
     enum class Fill { solid = 0, transparent = 1 };
 

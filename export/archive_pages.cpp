@@ -3,8 +3,8 @@
 #include <iterator>
 #include <set>
 
-#include "app/day_keys.h"
-#include "canvas/surface.h"
+#include "app/date_text.h"
+#include "canvas/chart_size.h"
 #include "export/chart_files.h"
 #include "export/markup.h"
 
@@ -115,7 +115,7 @@ std::string day_cell(year_month_day day, const Archive& archive) {
     const std::string gif = archived_chart_name(day);
     if (beside.csv) html += link(beside_name(gif, ".csv"), html_escape("Data (CSV)"));
     const std::string size =
-        "width=\"" + std::to_string(Surface::width) + "\" height=\"" + std::to_string(Surface::height) + "\"";
+        "width=\"" + std::to_string(chart_width) + "\" height=\"" + std::to_string(chart_height) + "\"";
     if (beside.svg) {
         // The vector picture, sharp on every screen and with its values under
         // the pointer; the GIF where it cannot be shown.

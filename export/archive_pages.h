@@ -15,7 +15,6 @@
 #include <string>
 #include <string_view>
 
-#include "export/markup.h"
 
 // What the archive folder holds beside a day's chart (yyyyddd.gif).
 struct BesideChart {

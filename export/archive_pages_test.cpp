@@ -8,6 +8,8 @@
 #include <regex>
 #include <vector>
 
+#include "export/markup.h"
+
 namespace {
 
 using namespace std::chrono;

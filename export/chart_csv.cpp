@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/day_keys.h"
+#include "app/date_text.h"
 #include "export/markup.h"
 
 namespace {
@@ -70,20 +70,6 @@ std::optional<std::int16_t> tenths_of(std::string_view text) {
 }
 
 }  // namespace
-
-void append_megahertz(std::string& out, std::int16_t tenths) {
-    const int magnitude = tenths < 0 ? -tenths : tenths;
-    if (tenths < 0) out += '-';
-    append_number(out, magnitude / 10);
-    out += '.';
-    out += static_cast<char>('0' + magnitude % 10);
-}
-
-std::string megahertz(std::int16_t tenths) {
-    std::string text;
-    append_megahertz(text, tenths);
-    return text;
-}
 
 std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
     std::vector<const ChartPoint*> rows;

@@ -10,7 +10,6 @@
 //   2024-03-03T12:30:00Z,observed,,RM041_2024063123000.TXT
 
 #include <chrono>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +21,3 @@ std::string chart_csv(const ChartData& data, std::chrono::year_month_day day);
 // The points of a CSV that chart_csv wrote (their series, minute, value
 // and file, in the file's order); nullopt for any other text.
 std::optional<ChartData> read_chart_csv(std::string_view text);
-
-// A value in tenths of MHz as MHz with one decimal: "12.3", "0.0", "-0.5".
-std::string megahertz(std::int16_t tenths);

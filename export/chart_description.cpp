@@ -5,8 +5,8 @@
 #include <optional>
 #include <utility>
 
-#include "app/day_keys.h"
-#include "export/chart_csv.h"
+#include "app/date_text.h"
+#include "export/markup.h"
 
 namespace {
 

@@ -4,8 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/day_keys.h"
-#include "export/chart_csv.h"
+#include "app/date_text.h"
 #include "export/chart_description.h"
 #include "export/markup.h"
 

@@ -27,3 +27,17 @@ void append_number(std::string& out, long n) {
     const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
     out.append(digits, end);
 }
+
+void append_megahertz(std::string& out, std::int16_t tenths) {
+    const int magnitude = tenths < 0 ? -tenths : tenths;
+    if (tenths < 0) out += '-';
+    append_number(out, magnitude / 10);
+    out += '.';
+    out += static_cast<char>('0' + magnitude % 10);
+}
+
+std::string megahertz(std::int16_t tenths) {
+    std::string text;
+    append_megahertz(text, tenths);
+    return text;
+}

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "app/day_keys.h"
+#include "app/date_text.h"
 
 namespace {
 

@@ -1,0 +1,23 @@
+#pragma once
+// The few ways a date is written as text.
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// `n` in decimal, with zeros put in front up to `digits` digits.
+std::string zero_padded(int n, std::size_t digits);
+
+// 1 for 1 January, up to 365, or 366 on 31 December of a leap year.
+int day_of_year(std::chrono::year_month_day date);
+
+// "2024-03-03"
+std::string iso_date(std::chrono::year_month_day date);
+
+// "March"
+std::string_view month_name(std::chrono::month month);
+// "Sunday"; weeks start on Monday.
+std::string_view weekday_name(std::chrono::weekday day);
+// "Sunday 3 March 2024"
+std::string long_date(std::chrono::year_month_day date);
