@@ -18,6 +18,7 @@
 #include "app/date_text.h"
 #include "app/form1.h"
 #include "export/gif.h"
+#include "export/write_chart.h"
 #include "platform/files.h"
 
 namespace {
@@ -118,15 +119,8 @@ void Form1::archive_days(Range& range) {
             const std::string chart = archive_folder() + archived_chart_name(mese_anno[1], giorno_anno[1]);
             std::vector<std::uint8_t> gif;
             Status s = encode_gif(superficie.image(), gif);
-            if (s) s = charts.add(chart, gif);
-            if (s) day_of.push_back(dates.size() - 1);
-            // The files beside a chart are written as it is.
-            for (const BesideFile& file : files_beside()) {
-                if (!s) break;
-                const std::span bytes(reinterpret_cast<const std::uint8_t*>(file.text.data()), file.text.size());
-                s = charts.add(beside_name(chart, file.extension), bytes);
-                if (s) day_of.push_back(dates.size() - 1);
-            }
+            if (s) s = write_chart(chart, gif, files_beside(), &charts);
+            day_of.resize(charts.size(), dates.size() - 1);
             failed.push_back(!s);
             if (!s) report("day " + data_giorno[1] + ": " + s.message());
             superficie.Cls();

@@ -17,6 +17,7 @@
 #include "canvas/surface.h"
 #include "export/chart_files.h"
 #include "export/image_converter.h"
+#include "export/write_chart.h"
 #include "platform/files.h"
 #include "platform/status.h"
 #include "series/chart_data.h"
@@ -102,11 +103,7 @@ public:
     std::string archive_folder() const { return cartella_previsioni + std::string(archive_folder_name); }
     // export/files_beside.cpp: the files that the settings ask for beside
     // each chart file NAME.gif of day indice_giorno, made from its chart just
-    // drawn: each as its extension and its text, in the order written.
-    struct BesideFile {
-        std::string_view extension;  // NAME.csv, NAME.svg
-        std::string text;
-    };
+    // drawn, in the order written (export/write_chart.h).
     std::vector<BesideFile> files_beside() const;
     // export/write_metrics.cpp: the run's figures, at its end, into the file
     // the settings name (none when they name none).

@@ -5,7 +5,7 @@
 #include "export/chart_csv.h"
 #include "export/chart_svg.h"
 
-std::vector<Form1::BesideFile> Form1::files_beside() const {
+std::vector<BesideFile> Form1::files_beside() const {
     std::vector<BesideFile> files;
     const std::chrono::year_month_day day = day_date[indice_giorno < 1 || indice_giorno > 6 ? 0 : indice_giorno];
     if (settings_.csv) files.push_back({".csv", chart_csv(chart_data, day)});

@@ -46,9 +46,10 @@ Status ImageConverter::salva_gif(const std::string& path, bool interlaced) {
     return platform::write_file_atomic(path, gif_);
 }
 
-Status ImageConverter::salva_gif(const std::string& path, bool interlaced, platform::DurableWrites& together) {
+Status ImageConverter::gif_file(const std::string& path, bool interlaced, std::span<const std::uint8_t>& gif) {
     if (Status s = encoded("cannot save " + platform::native_path(path) + ": ", interlaced); !s) return s;
-    return together.add(path, gif_);
+    gif = gif_;
+    return Status::ok();
 }
 
 void ImageConverter::rilascia_immagine() {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,10 @@ public:
     // in one step. `interlaced` selects an interlaced file; the run always
     // passes false, and only that is supported.
     Status salva_gif(const std::string& path, bool interlaced);
-    // The same, durably, among the files of `together`: it replaces the old
-    // file when they are finished.
-    Status salva_gif(const std::string& path, bool interlaced, platform::DurableWrites& together);
+    // The held picture as the GIF file that salva_gif writes at `path`
+    // (which a failure names), for a writer of its own (write_chart). It
+    // stays valid while the picture is held.
+    Status gif_file(const std::string& path, bool interlaced, std::span<const std::uint8_t>& gif);
     // Forgets the held picture.
     void rilascia_immagine();
 

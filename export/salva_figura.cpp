@@ -1,5 +1,6 @@
 // One finished chart to its files: the scratch bitmap, the published GIF,
-// the archived GIF; then the bitmap is deleted again.
+// the archived GIF, each with the files beside it; then the bitmap is
+// deleted again.
 
 #include <cstdint>
 #include <span>
@@ -9,6 +10,7 @@
 #include "app/form1.h"
 #include "export/bmp.h"
 #include "export/chart_files.h"
+#include "export/write_chart.h"
 #include "platform/files.h"
 
 Status Form1::salva_figura(const std::string& file_previsioni) {
@@ -33,24 +35,17 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
         return Status::fail(platform::native_path(bitmap) + " was replaced by another run before it was read");
     // The files beside a chart follow it, written as it is.
     const std::vector<BesideFile> beside = files_beside();
-    const auto bytes_of = [](const BesideFile& file) {
-        return std::span(reinterpret_cast<const std::uint8_t*>(file.text.data()), file.text.size());
-    };
-    if (Status s = wpdlx1.salva_gif(published, false); !s) return s;
-    for (const BesideFile& file : beside)
-        if (Status s = platform::write_file_atomic(beside_name(published, file.extension), bytes_of(file)); !s) return s;
+    std::span<const std::uint8_t> gif;
+    if (Status s = wpdlx1.gif_file(published, false, gif); !s) return s;
+    if (Status s = write_chart(published, gif, beside); !s) return s;
     if (indice_giorno != 1) {
-        if (Status s = wpdlx1.salva_gif(archived, false); !s) return s;
-        for (const BesideFile& file : beside)
-            if (Status s = platform::write_file_atomic(beside_name(archived, file.extension), bytes_of(file)); !s) return s;
+        if (Status s = write_chart(archived, gif, beside); !s) return s;
     } else {
         // Day 1 is the last time a scheduled run writes this day's archived
         // chart: it must outlast a power loss, and the files beside it with
         // it, all flushed to the disk together.
         platform::DurableWrites together;
-        if (Status s = wpdlx1.salva_gif(archived, false, together); !s) return s;
-        for (const BesideFile& file : beside)
-            if (Status s = together.add(beside_name(archived, file.extension), bytes_of(file)); !s) return s;
+        if (Status s = write_chart(archived, gif, beside, &together); !s) return s;
         for (Status& s : together.finish())
             if (!s) return std::move(s);
     }
