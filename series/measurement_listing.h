@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/status.h"
+#include "series/start_filter.h"
 
 namespace series {
 
@@ -32,13 +33,6 @@ private:
 
 class MeasurementListing {
 public:
-    // A name start (13 characters, or 5 of the kind without prefix) as two
-    // words of its bytes, the letters of its prefix in either case alike.
-    struct StartWords {
-        std::uint64_t head = 0, tail = 0;
-        friend bool operator==(const StartWords&, const StartWords&) = default;
-    };
-
     // Lists `folder` (which ends with a separator) for the days whose names
     // begin with `starts` (Form1::measurement_name_start, of any kind).
     MeasurementListing(const std::string& folder, const std::vector<std::string>& starts);
@@ -54,27 +48,15 @@ public:
 
 private:
     void note(std::string_view name);
-    // Where the start `key` is in the table; its empty place when it is not.
+    // Where the start `key` is among keys_; keys_.size() when it is none.
     std::size_t place_of(std::uint32_t key) const;
-    // Whether some start listed for begins as `name` does up to `size`.
-    bool could_start(std::string_view name, std::size_t size) const;
-    // False when `name` surely is no sounding's of the days listed for; the
-    // test that most names of a folder of years of soundings stop at.
-    bool may_be_listed_for(std::string_view name) const;
 
-    static StartWords start_words(const char* sixteen_bytes, std::size_t start_size);
-    std::size_t words_place(const StartWords& words) const;
-
-    // An open-addressing table of the starts listed for, by key: each
-    // place's key (0 when empty) and its day's minutes (-1 for none yet).
+    // The starts listed for, by start_key, sorted; each one's day's minutes
+    // in minutes_ (-1 for none yet).
     std::vector<std::uint32_t> keys_;
     std::vector<std::int32_t> days_;
     std::vector<MinuteSlots> minutes_;
-    int place_bits_ = 4;               // the table has 2^place_bits_ places
-    std::vector<std::string> starts_;  // the starts listed for, folded
-    std::vector<StartWords> words_;    // an open-addressing table of their words; all zero when empty
-    int words_bits_ = 4;
-    std::bitset<1000> days_of_year_;   // the days of the year the starts end with
+    StartFilter filter_;  // of the same starts
     std::string first_ordinary_;
     Status status_ = Status::ok();
     bool certain_ = true;  // no name listed may be a sounding's of those days unseen

@@ -1,6 +1,5 @@
 #include "series/sounding_names.h"
 
-#include "platform/ascii.h"
 
 namespace series {
 
@@ -16,22 +15,9 @@ static_assert([] {
 }());
 
 std::uint32_t start_key(std::string_view start) {
-    if (start.empty()) return 0;
-    const int kind = kind_beginning_with(platform::ascii_upper(start.front()));
-    if (kind == 0) return 0;
-    const SoundingForm& form = sounding_forms[static_cast<std::size_t>(kind)];
-    if (start.size() != form.start_size) return 0;
-    std::uint32_t digits = 0;
-    for (std::size_t i = 0; i < start.size(); ++i) {
-        const char c = platform::ascii_upper(start[i]);
-        if (form.text[i] != '#') {
-            if (c != form.text[i]) return 0;
-            continue;
-        }
-        if (c < '0' || c > '9') return 0;
-        digits = digits * 10 + static_cast<std::uint32_t>(c - '0');
-    }
-    return static_cast<std::uint32_t>(kind) * start_kind_unit + digits;
+    // The reader stops at the end of the start: no start is wanted further.
+    const SoundingName read = read_sounding_name(start, [](std::uint32_t) { return false; }, [](char) { return true; });
+    return start.size() == read.start_size ? read.start : 0;
 }
 
 }  // namespace series

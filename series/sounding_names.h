@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/ascii.h"
+
 namespace series {
 
 struct SoundingScheme {
@@ -97,7 +99,6 @@ inline constexpr std::uint32_t start_kind_unit = 10'000'000;  // above the digit
 
 template <typename Wanted, typename Comparable>
 SoundingName read_sounding_name(std::string_view name, Wanted wanted, Comparable comparable) {
-    auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
     SoundingName read;
     // Character i is the first that does not fit the form, or the end of
     // the name. A character that cannot be compared never fits: only there
@@ -110,7 +111,7 @@ SoundingName read_sounding_name(std::string_view name, Wanted wanted, Comparable
         return read;
     };
     if (name.empty()) return read;
-    const int kind = kind_beginning_with(upper(name[0]));
+    const int kind = kind_beginning_with(platform::ascii_upper(name[0]));
     if (kind == 0) return misfit(0);
     const std::string_view form = sounding_forms[static_cast<std::size_t>(kind)].text;
     read.start_size = sounding_forms[static_cast<std::size_t>(kind)].start_size;
@@ -121,7 +122,7 @@ SoundingName read_sounding_name(std::string_view name, Wanted wanted, Comparable
     const std::size_t start_end = name.size() < read.start_size ? name.size() : read.start_size;
     std::size_t i = 0;
     for (; i < prefix && i < start_end; ++i) {
-        if (upper(name[i]) != form[i]) return misfit(i);
+        if (platform::ascii_upper(name[i]) != form[i]) return misfit(i);
     }
     std::uint32_t digits = 0;
     for (; i < start_end; ++i) {
@@ -152,11 +153,11 @@ SoundingName read_sounding_name(std::string_view name, Wanted wanted, Comparable
             tens = digit;
             break;
         case '@':
-            if (upper(c) < 'A' || upper(c) > 'X') return misfit(i);
-            read.hour = upper(c) - 'A';
+            if (platform::ascii_upper(c) < 'A' || platform::ascii_upper(c) > 'X') return misfit(i);
+            read.hour = platform::ascii_upper(c) - 'A';
             break;
         default:
-            if (upper(c) != expected) return misfit(i);
+            if (platform::ascii_upper(c) != expected) return misfit(i);
         }
     }
     if (name.size() > form.size()) return misfit(form.size());
