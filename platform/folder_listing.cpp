@@ -3,11 +3,6 @@
 
 #include "platform/folder_listing.h"
 
-#include <algorithm>
-#include <bit>
-#include <cstdint>
-#include <cstring>
-
 #include "platform/files.h"
 #include "platform/system_files.h"
 
@@ -20,29 +15,6 @@ bool ordinary(const std::string& native_folder, const system::FolderEntry& entry
     if (entry.hidden || entry.type == system::FolderEntry::other) return false;
     return entry.type == system::FolderEntry::ordinary ||
            system::is_regular_file(native_folder + std::string(entry.name));
-}
-
-// Whether `a` comes before `b` in byte order. The names of a folder of
-// soundings share their first bytes: they are compared eight at a time,
-// as the numbers those bytes write most significant first.
-bool comes_before(std::string_view a, std::string_view b) {
-    const auto big_end_first = [](const char* at) {
-        std::uint64_t word;
-        std::memcpy(&word, at, 8);
-        if constexpr (std::endian::native == std::endian::little) {
-            // The bytes turned about, which compilers make one instruction.
-            word = (word >> 56) | ((word >> 40) & 0xFF00u) | ((word >> 24) & 0xFF0000u) | ((word >> 8) & 0xFF000000u) |
-                   ((word << 8) & 0xFF00000000u) | ((word << 24) & 0xFF0000000000u) |
-                   ((word << 40) & 0xFF000000000000u) | (word << 56);
-        }
-        return word;
-    };
-    std::size_t i = 0;
-    for (const std::size_t common = std::min(a.size(), b.size()); i + 8 <= common; i += 8) {
-        const std::uint64_t x = big_end_first(a.data() + i), y = big_end_first(b.data() + i);
-        if (x != y) return x < y;
-    }
-    return a.substr(i) < b.substr(i);
 }
 
 }  // namespace
@@ -60,7 +32,8 @@ FolderListing::FolderListing(const std::string& folder, const std::function<void
 
             // Names are compared first, and the type of an entry checked
             // only when its name would come first: one pass, and few checks.
-            if (!first_ordinary_.empty() && !comes_before(entry.name, first_ordinary_)) continue;
+            // In byte order, as char_traits<char> compares (unsigned char).
+            if (!first_ordinary_.empty() && entry.name >= first_ordinary_) continue;
             if (ordinary(native, entry)) first_ordinary_ = entry.name;
         }
     });
