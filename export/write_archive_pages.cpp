@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/date_text.h"
 #include "app/form1.h"
 #include "export/archive_pages.h"
 #include "export/chart_csv.h"
@@ -53,11 +54,19 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
         BesideChart& extra = beside[day];
         extra.csv = csv.contains(day);
         extra.svg = svg.contains(day);
+        if (!extra.csv) continue;
+        // A CSV that cannot be read or holds no chart's data leaves the
+        // chart its plain alt text: named, and no failure of the run.
+        const std::string csv_path = folder + beside_name(archived_chart_name(day), ".csv");
         std::vector<std::uint8_t> bytes;
-        if (!extra.csv || !platform::read_file(folder + beside_name(archived_chart_name(day), ".csv"), bytes, max_csv_bytes))
-            continue;
-        if (const auto data = read_chart_csv({reinterpret_cast<const char*>(bytes.data()), bytes.size()}))
+        if (Status s = platform::read_file(csv_path, bytes, max_csv_bytes); !s) {
+            report("archive pages: the plain alt text for " + iso_date(day) + ": " + s.message());
+        } else if (const auto data = read_chart_csv({reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
             extra.description = chart_description(*data, day);
+        } else {
+            report("archive pages: the plain alt text for " + iso_date(day) + ": " + platform::native_path(csv_path) +
+                   " holds no chart's data");
+        }
     }
 
     auto write = [&](const std::string& name, const std::string& page) {

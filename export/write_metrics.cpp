@@ -22,11 +22,16 @@ void Form1::write_metrics() {
     times.ended = platform::unix_time_now();
     times.took = std::chrono::duration<double>(std::chrono::steady_clock::now() - record.started).count();
     // A run that fails carries over when the last one that did not ended.
+    // A file there that cannot be read loses that figure: the run names it,
+    // and fails for it too. No file there is a station's first run.
     if (failures == 0) {
         times.last_success = times.ended;
     } else if (std::vector<std::uint8_t> before;
-               platform::read_file(settings_.metrics, before, max_metrics_bytes)) {
+               Status read = platform::read_file(settings_.metrics, before, max_metrics_bytes)) {
         times.last_success = last_success_in({reinterpret_cast<const char*>(before.data()), before.size()});
+    } else if (!platform::names_nothing(settings_.metrics)) {
+        ++failures;
+        report("metrics: the last success is not carried over: " + read.message());
     }
     const std::string text = metrics_text(record, times);
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());

@@ -212,4 +212,6 @@ std::vector<Status> DurableWrites::finish() {
 
 Status remove_file(const std::string& path) { return system::remove(native_path(path)); }
 
+bool names_nothing(const std::string& path) { return system::names_nothing(native_path(path)); }
+
 }  // namespace platform

@@ -106,4 +106,8 @@ private:
 
 Status remove_file(const std::string& path);
 
+// Whether nothing has the name `path`: no file, folder or link. A file that
+// cannot be read tells its absence from any other failure so.
+bool names_nothing(const std::string& path);
+
 }  // namespace platform

@@ -100,6 +100,34 @@ TEST(Csv, ARangeWritesTheCsvOfEachArchivedChart) {
     EXPECT_FALSE(fs::exists(range.root.path() / "web" / "plotMUF6.csv"));
 }
 
+// An archived CSV that cannot be read, or that holds no chart's data, gives
+// its chart the plain alt text on the archive's page: named under
+// --verbose, and no failure of the run.
+TEST(Csv, AnArchivedCsvThatCannotBeReadLeavesThePlainAltTextAndIsNamed) {
+    StationFolder station;
+    ASSERT_EQ(run_plotmuf(station.work(), {"--today", station::today, "--csv"}).status, 0);
+    const std::string archive = std::string(station::archive) + "/";
+    const fs::path garbled = station.root.write(archive + "2024061.csv", "time_utc,series\r\nnot a chart\r\n");
+    const fs::path too_large = station.root.write(archive + "2024060.csv", std::string(std::size_t{2} << 20, 'x'));
+    const RunResult run = run_plotmuf(station.work(), {"--today", station::today, "--archive-page", "--verbose"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("plotmuf: archive pages: the plain alt text for 2024-03-01: " + garbled.string() +
+                           " holds no chart's data\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("plotmuf: archive pages: the plain alt text for 2024-02-29: file too large: " +
+                           too_large.string() + "\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+    const std::string march = read_text(station.root.path() / station::archive / "2024-03.html");
+    const std::string february = read_text(station.root.path() / station::archive / "2024-02.html");
+    EXPECT_NE(march.find("alt=\"MUF(3000)F2 chart of 1 March 2024\">"), std::string::npos) << march;
+    EXPECT_NE(february.find("alt=\"MUF(3000)F2 chart of 29 February 2024\">"), std::string::npos) << february;
+    EXPECT_EQ(february.find("alt=\"MUF(3000)F2 chart of 28 February 2024\">"), std::string::npos)
+        << "a CSV that reads is described";
+}
+
 // A CSV or an SVG that cannot be written fails its day like a chart: named
 // once, the day's later files not written, every other day whole, exit
 // status 1.

@@ -185,6 +185,30 @@ TEST(Metrics, AFileThatCannotBeWrittenFailsTheRunButNoChart) {
     EXPECT_FALSE(fs::exists(file.parent_path()));
 }
 
+// A failing run carries over the last success from the file before it; a
+// file there that cannot be read (here, larger than any this program
+// writes) loses that figure: the run names it and fails for it too. No file
+// there at all is a first run, and no failure.
+TEST(Metrics, APreviousFileThatCannotBeReadIsNamedAndFailsTheRun) {
+    StationFolder station;
+    fs::remove_all(station.root.path() / station::archive);  // every day fails
+    const fs::path file = station.root.path() / "plotmuf.prom";
+    const std::vector<std::string> arguments = {"--today", station::today, "--metrics", file.string(), "--verbose"};
+    RunResult run = run_plotmuf(station.work(), arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.find("plotmuf: metrics:"), std::string::npos) << run.err;
+
+    station.root.write("plotmuf.prom", std::string(std::size_t{2} << 20, '#'));
+    run = run_plotmuf(station.work(), arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("plotmuf: metrics: the last success is not carried over: file too large: " +
+                           file.string() + "\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(promtool_faults(file), "");
+    EXPECT_EQ(samples(file).count(sample("plotmuf_last_success_timestamp_seconds", station)), 0u);
+}
+
 // Several stations on one host write their own files, told apart by the
 // folder: whatever its name holds, the label is the format's and reads
 // back as the folder.
