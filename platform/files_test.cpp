@@ -22,9 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A folder as a configuration line writes it, "\" at the end.
-std::string folder_of(const fs::path& path) { return path.string() + "\\"; }
-
 std::vector<std::string> lines_of(const std::string& path, std::size_t keep) {
     platform::TextInput input;
     EXPECT_TRUE(input.open(path)) << path;
@@ -83,12 +80,12 @@ TEST(TextInput, OpensRegularFilesOnly) {
     TempFolder folder;
     folder.make_folder("sub");
     std::vector<std::string> refused = {(folder.path() / "missing.txt").string(), (folder.path() / "sub").string(),
-                                        folder_of(folder.path() / "sub")};
+                                        TempFolder::folder_of(folder.path() / "sub")};
 #ifdef _WIN32
     // Device names, which Windows finds in every folder, and a named pipe
     // that has a server waiting for a client.
     for (const char* device : {"NUL", "nul.txt", "CON", "COM1", "com9.log", "LPT1", "AUX", "CONIN$", "PRN "})
-        refused.push_back(folder_of(folder.path()) + device);
+        refused.push_back(TempFolder::folder_of(folder.path()) + device);
     refused.push_back("\\\\.\\NUL");
     const char* const pipe_name = "\\\\.\\pipe\\plotmuf-files-test";
     const HANDLE pipe = CreateNamedPipeA(pipe_name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
@@ -116,7 +113,7 @@ TEST(TextInput, OpensRegularFilesOnly) {
 TEST(ReadFile, ReadsWholeFilesUpToTheLimit) {
     TempFolder folder;
     const std::string content("GIF89a\0\r\n\x1a\xff", 11);
-    const std::string path = folder_of(folder.path()) + "bytes.bin";
+    const std::string path = TempFolder::folder_of(folder.path()) + "bytes.bin";
     folder.write("bytes.bin", content);
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(platform::read_file(path, bytes, content.size()));
@@ -128,7 +125,7 @@ TEST(ReadFile, ReadsWholeFilesUpToTheLimit) {
 
 TEST(WriteFileAtomic, CreatesAndReplacesLeavingNothingElse) {
     TempFolder folder;
-    const std::string path = folder_of(folder.path()) + "plotMUF1.gif";
+    const std::string path = TempFolder::folder_of(folder.path()) + "plotMUF1.gif";
     const std::vector<std::uint8_t> first = {'o', 'l', 'd', '\n'}, second = {'n', 'e', 'w', '\r', '\n', 0};
     ASSERT_TRUE(platform::write_file_atomic(path, first));
     EXPECT_EQ(read_text(folder.path() / "plotMUF1.gif"), "old\n");
@@ -142,11 +139,11 @@ TEST(WriteFileAtomic, AFailedReplaceLeavesTheTargetAndNoTemporaryFile) {
     folder.make_folder("plotMUF1.gif");  // a folder where the file should go
     folder.write("plotMUF1.gif/keep.txt", "keep");
     const std::vector<std::uint8_t> bytes = {1, 2, 3};
-    EXPECT_FALSE(platform::write_file_atomic(folder_of(folder.path()) + "plotMUF1.gif", bytes));
+    EXPECT_FALSE(platform::write_file_atomic(TempFolder::folder_of(folder.path()) + "plotMUF1.gif", bytes));
     EXPECT_EQ(read_text(folder.path() / "plotMUF1.gif" / "keep.txt"), "keep");
     EXPECT_EQ(names_in(folder.path()), std::vector<std::string>{"plotMUF1.gif"});
     // A missing folder: nothing can be created at all.
-    EXPECT_FALSE(platform::write_file_atomic(folder_of(folder.path() / "missing") + "plotMUF1.gif", bytes));
+    EXPECT_FALSE(platform::write_file_atomic(TempFolder::folder_of(folder.path() / "missing") + "plotMUF1.gif", bytes));
     EXPECT_FALSE(fs::exists(folder.path() / "missing"));
 }
 
@@ -155,14 +152,14 @@ TEST(DurableWrites, EachFileReplacesItsOldOneOrFailsAloneLeavingNothingElse) {
     folder.make_folder("archive");
     folder.write("archive/2024061.gif", "old");
     folder.make_folder("archive/2024062.gif");  // a folder where a file should go
-    const std::string archive = folder_of(folder.path() / "archive");
+    const std::string archive = TempFolder::folder_of(folder.path() / "archive");
     const std::vector<std::uint8_t> a = {'a'}, b = {'b', 0, 'b'}, c = {'c'};
 
     platform::DurableWrites writes;
     EXPECT_TRUE(writes.add(archive + "2024061.gif", a));
     EXPECT_TRUE(writes.add(archive + "2024062.gif", b));
-    EXPECT_FALSE(writes.add(folder_of(folder.path() / "missing") + "2024063.gif", c));  // nowhere to write
-    EXPECT_TRUE(writes.add(folder_of(folder.path()) + "2024064.gif", c));               // another folder
+    EXPECT_FALSE(writes.add(TempFolder::folder_of(folder.path() / "missing") + "2024063.gif", c));  // nowhere to write
+    EXPECT_TRUE(writes.add(TempFolder::folder_of(folder.path()) + "2024064.gif", c));               // another folder
     EXPECT_EQ(writes.size(), 3u);
     const std::vector<Status> outcome = writes.finish();
     ASSERT_EQ(outcome.size(), 3u);
@@ -193,7 +190,7 @@ TEST(DurableWrites, EachFileReplacesItsOldOneOrFailsAloneLeavingNothingElse) {
 TEST(RemoveFile, DeletesAFileAndFailsWhenThereIsNone) {
     TempFolder folder;
     folder.write("grafico1.bmp", "BM");
-    const std::string path = folder_of(folder.path()) + "grafico1.bmp";
+    const std::string path = TempFolder::folder_of(folder.path()) + "grafico1.bmp";
     EXPECT_TRUE(platform::remove_file(path));
     EXPECT_FALSE(fs::exists(folder.path() / "grafico1.bmp"));
     EXPECT_FALSE(platform::remove_file(path));

@@ -25,8 +25,6 @@ using platform::FolderListing;
 
 namespace {
 
-std::string folder_of(const fs::path& path) { return path.string() + "\\"; }
-
 // Hidden as each system hides a file: a name that begins with "." on POSIX,
 // the attribute on Windows. Returns the name written.
 std::string write_hidden(const TempFolder& folder, const std::string& name) {
@@ -52,7 +50,7 @@ void ignore(std::string_view) {}
 
 TEST(FolderListing, GivesTheFirstOrdinaryFileInByteOrderOfTheNames) {
     TempFolder folder;
-    const std::string listed = folder_of(folder.path());
+    const std::string listed = TempFolder::folder_of(folder.path());
     const auto step = [&](const std::string& first) {
         SCOPED_TRACE("first " + first);
         EXPECT_EQ(FolderListing(listed, ignore).first_ordinary_file(), first);
@@ -84,7 +82,7 @@ TEST(FolderListing, GivesTheFirstOrdinaryFileInByteOrderOfTheNames) {
     // Either separator ends the folder; without one nothing is listed.
     EXPECT_EQ(FolderListing(folder.path().string() + "/", ignore).first_ordinary_file(), "Zeta.TXT");
     for (const std::string& unlisted :
-         {folder.path().string(), folder_of(folder.path() / "missing"), std::string()}) {
+         {folder.path().string(), TempFolder::folder_of(folder.path() / "missing"), std::string()}) {
         EXPECT_EQ(FolderListing(unlisted, ignore).first_ordinary_file(), "") << unlisted;
     }
 }
@@ -108,15 +106,15 @@ TEST(FolderListing, HandsEveryNameToTheVisitorOnce) {
     std::string first;
 #ifdef _WIN32
     // Windows hands the short 8.3 names too, where the volume has them.
-    std::vector<std::string> listed = names_listed(folder_of(folder.path()), &first);
+    std::vector<std::string> listed = names_listed(TempFolder::folder_of(folder.path()), &first);
     for (const std::string& name : expected) EXPECT_EQ(std::count(listed.begin(), listed.end(), name), 1) << name;
 #else
-    EXPECT_EQ(names_listed(folder_of(folder.path()), &first), expected);
+    EXPECT_EQ(names_listed(TempFolder::folder_of(folder.path()), &first), expected);
 #endif
     EXPECT_EQ(first, "RM041_2024063120000.TXT");
 
     // A folder that cannot be read hands no name and fails.
-    for (const std::string& unlisted : {folder_of(folder.path() / "missing"), folder_of(folder.path() / "RM041_2024063120000.TXT")}) {
+    for (const std::string& unlisted : {TempFolder::folder_of(folder.path() / "missing"), TempFolder::folder_of(folder.path() / "RM041_2024063120000.TXT")}) {
         std::vector<std::string> names;
         const FolderListing listing(unlisted, [&names](std::string_view name) { names.emplace_back(name); });
         EXPECT_FALSE(listing.status()) << unlisted;
@@ -129,14 +127,14 @@ TEST(FolderListing, HandsEveryNameToTheVisitorOnce) {
         EXPECT_TRUE(listing.status()) << unlisted;
         EXPECT_FALSE(listing.whole()) << unlisted;
     }
-    EXPECT_TRUE(FolderListing(folder_of(folder.path()), ignore).whole());
+    EXPECT_TRUE(FolderListing(TempFolder::folder_of(folder.path()), ignore).whole());
 }
 
 // The listing is the folder as it was: a file made later is not seen.
 TEST(FolderListing, IsTheFolderAsItWasWhenListed) {
     TempFolder folder;
     folder.write("RM041_2024063120000.TXT", "Rome\n");
-    const FolderListing listing(folder_of(folder.path()), ignore);
+    const FolderListing listing(TempFolder::folder_of(folder.path()), ignore);
     folder.write("0_first.TXT", "Note\n");
     EXPECT_EQ(listing.first_ordinary_file(), "RM041_2024063120000.TXT");
 }

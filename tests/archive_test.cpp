@@ -53,7 +53,7 @@ TEST(ArchiveRange, ChartsAreThoseTheScheduledRunArchivesAndNothingElseIsWritten)
     std::map<std::string, std::string> scheduled;
     for (const char* today : {"2024-01-06", "2024-03-01"}) {
         StationFolder station;
-        ASSERT_EQ(run_plotmuf(station.work(), {"--today", today}).status, 0);
+        ASSERT_EQ(run_program(station.work(), {"--today", today}).status, 0);
         const auto charts = archived_charts(station);
         scheduled.insert(charts.begin(), charts.end());
     }
@@ -61,7 +61,7 @@ TEST(ArchiveRange, ChartsAreThoseTheScheduledRunArchivesAndNothingElseIsWritten)
 
     StationFolder station;
     const std::vector<std::string> before = station::files_in(station.root.path());
-    const RunResult run = run_plotmuf(station.work(), range);
+    const RunResult run = run_program(station.work(), range);
     ASSERT_TRUE(run.in_time);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");  // not a terminal: no progress
@@ -82,12 +82,12 @@ TEST(ArchiveRange, ChartsAreThoseTheScheduledRunArchivesAndNothingElseIsWritten)
 // small: the soundings of its last days are drawn all the same.
 TEST(ArchiveRange, ARangeOfYearsDrawsTheDataOfItsLastDays) {
     StationFolder scheduled_station;
-    ASSERT_EQ(run_plotmuf(scheduled_station.work(), {"--today", station::today}).status, 0);
+    ASSERT_EQ(run_program(scheduled_station.work(), {"--today", station::today}).status, 0);
     const auto scheduled = archived_charts(scheduled_station);
 
     StationFolder station;
-    const RunResult run = run_plotmuf(station.work(), {"--archive", "2019-01-01", station::today}, {},
-                                      std::chrono::minutes(5));
+    const RunResult run = run_program(station.work(), {"--archive", "2019-01-01", station::today}, {},
+                                     std::chrono::minutes(5));
     ASSERT_TRUE(run.in_time);
     EXPECT_EQ(run.status, 0) << run.err;
     const auto charts = archived_charts(station);
@@ -138,7 +138,7 @@ TEST_P(ArchiveRangeFault, EachDayThatCannotBeWrittenFailsAlone) {
         if (!tmpfs->mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (" << tmpfs->error() << "); needs root";
     }
     c.make(station, tmpfs.get());
-    const RunResult run = run_plotmuf(station.work(), {"--archive", "2024-01-01", "2024-03-01", "--verbose"});
+    const RunResult run = run_program(station.work(), {"--archive", "2024-01-01", "2024-03-01", "--verbose"});
     ASSERT_TRUE(run.in_time);
     EXPECT_EQ(run.status, 1);
 
@@ -222,7 +222,7 @@ protected:
                                           "-e", "trace=openat,fdatasync,fsync,rename,close",
                                           "-E", "ASAN_OPTIONS=detect_leaks=0", PLOTMUF_BINARY};
         words.insert(words.end(), arguments.begin(), arguments.end());
-        const RunResult run = run_plotmuf(station.work(), words, {.program = "/usr/bin/strace"});
+        const RunResult run = run_program(station.work(), words, {.program = "/usr/bin/strace"});
         ASSERT_TRUE(run.in_time);
         ASSERT_EQ(run.status, 0) << run.err;
 

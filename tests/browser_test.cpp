@@ -30,7 +30,7 @@ const fs::path browser_tools = fs::path(PLOTMUF_SOURCE_DIR) / "tests" / "browser
 // One of the checkers of tests/browser/ run with `arguments`.
 RunResult check(const char* script, std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), (browser_tools / script).string());
-    return run_plotmuf(fs::temp_directory_path(), arguments, {.program = "/usr/bin/python3"}, std::chrono::minutes(5));
+    return run_program(fs::temp_directory_path(), arguments, {.program = "/usr/bin/python3"}, std::chrono::minutes(5));
 }
 
 // The example station in a folder of the test's own.
@@ -67,7 +67,7 @@ std::string field_of(double mhz) {
 TEST(Svg, IsTheSamePictureAsTheGifInTwoRenderers) {
     TempFolder example;
     copy_example(example);
-    ASSERT_EQ(run_plotmuf(example.path(), {"--today", "2024-03-03", "--svg"}).status, 0);
+    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--svg"}).status, 0);
     std::vector<std::string> folders = {(example.path() / "web").string()};
 
     const struct {
@@ -87,7 +87,7 @@ TEST(Svg, IsTheSamePictureAsTheGifInTwoRenderers) {
         auto& station = stations.emplace_back(std::make_unique<StationFolder>(station::NoData{}));
         station->root.write("previsioni/032024.txt", "forecast\n" + station::forecast_line(60, 21) + "\n");
         sound(*station, day.minutes, day.field);
-        const RunResult run = run_plotmuf(station->work(), {"--today", "2024-03-03", "--svg", "--verbose"});
+        const RunResult run = run_program(station->work(), {"--today", "2024-03-03", "--svg", "--verbose"});
         ASSERT_EQ(run.status, 0) << run.err;
         folders.push_back((station->root.path() / "web").string());
     }
@@ -103,8 +103,8 @@ TEST(ArchivePages, ShowVectorChartsSharpAndSayWhatEachChartShows) {
     TempFolder example;
     copy_example(example);
     const fs::path archive = example.path() / "previsioni" / "previous_RAV3000I2_plots";
-    ASSERT_EQ(run_plotmuf(example.path(), {"--archive", "2024-02-01", "2024-02-29"}).status, 0);
-    ASSERT_EQ(run_plotmuf(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--archive-page"}).status, 0);
+    ASSERT_EQ(run_program(example.path(), {"--archive", "2024-02-01", "2024-02-29"}).status, 0);
+    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--archive-page"}).status, 0);
 
     RunResult run = check("check_pages.py", {archive.string()});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
@@ -148,9 +148,9 @@ TEST(ArchivePages, AreBrowsableAndShowOnlyTheArchivedCharts) {
         station.root.write(std::string(station::archive) + "/" + name, "GIF89a");
     fs::create_directory(station.archived("2024040"));
 
-    ASSERT_EQ(run_plotmuf(station.work(), {"--archive", "2024-01-20", "2024-02-10", "--archive-page"}).status, 1)
+    ASSERT_EQ(run_program(station.work(), {"--archive", "2024-01-20", "2024-02-10", "--archive-page"}).status, 1)
         << "9 February has a folder for a chart";
-    RunResult run = run_plotmuf(station.work(), {"--today", station::today, "--archive-page"});
+    RunResult run = run_program(station.work(), {"--today", station::today, "--archive-page"});
     ASSERT_EQ(run.status, 0) << run.err;
 
     const fs::path archive = station.root.path() / station::archive;
@@ -168,9 +168,9 @@ TEST(ArchivePages, AreBrowsableAndShowOnlyTheArchivedCharts) {
     // A real browser opens them from disk: every chart loads at 286 x 221
     // and every link leads to a page that is there.
     fs::remove_all(station.archived("2024040"));
-    run = run_plotmuf(archive, {(fs::path(PLOTMUF_SOURCE_DIR) / "tests" / "browser" / "check_pages.py").string(),
+    run = run_program(archive, {(fs::path(PLOTMUF_SOURCE_DIR) / "tests" / "browser" / "check_pages.py").string(),
                                 archive.string()},
-                      {.program = "/usr/bin/python3"}, std::chrono::minutes(5));
+                     {.program = "/usr/bin/python3"}, std::chrono::minutes(5));
     EXPECT_EQ(run.status, 0) << run.out << run.err;
 }
 

@@ -22,7 +22,7 @@ namespace {
 std::string csv_faults(const std::vector<fs::path>& files) {
     std::vector<std::string> arguments = {(fs::path(PLOTMUF_SOURCE_DIR) / "tests" / "data" / "check_csv.py").string()};
     for (const fs::path& file : files) arguments.push_back(file.string());
-    const RunResult check = run_plotmuf(fs::temp_directory_path(), arguments, {.program = "/usr/bin/python3"});
+    const RunResult check = run_program(fs::temp_directory_path(), arguments, {.program = "/usr/bin/python3"});
     return check.status == 0 ? "" : "status " + std::to_string(check.status) + ": " + check.err;
 }
 
@@ -57,7 +57,7 @@ std::string expected_march_first() {
 
 TEST(Csv, BesideEachChartHoldsTheDotsAndTicksItShows) {
     StationFolder station;
-    const RunResult run = run_plotmuf(station.work(), {"--today", station::today, "--csv"});
+    const RunResult run = run_program(station.work(), {"--today", station::today, "--csv"});
     ASSERT_EQ(run.status, 0) << run.err;
     // The charts are those of a run without the option.
     EXPECT_TRUE(station.output_bytes() == station::plain_charts());
@@ -78,7 +78,7 @@ TEST(Csv, BesideEachChartHoldsTheDotsAndTicksItShows) {
 TEST(Csv, TheExampleStationsAreEachItsChartsRows) {
     TempFolder example;
     fs::copy(fs::path(PLOTMUF_SOURCE_DIR) / "example", example.path(), fs::copy_options::recursive);
-    ASSERT_EQ(run_plotmuf(example.path(), {"--today", "2024-03-03", "--csv"}).status, 0);
+    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--csv"}).status, 0);
     std::vector<fs::path> charts;
     for (int n = 1; n <= 6; ++n) charts.push_back(example.path() / "web" / ("plotMUF" + std::to_string(n) + ".gif"));
     EXPECT_EQ(csv_faults(csv_beside(charts)), "");
@@ -88,9 +88,9 @@ TEST(Csv, TheExampleStationsAreEachItsChartsRows) {
 // scheduled run writes there.
 TEST(Csv, ARangeWritesTheCsvOfEachArchivedChart) {
     StationFolder scheduled;
-    ASSERT_EQ(run_plotmuf(scheduled.work(), {"--today", station::today, "--csv"}).status, 0);
+    ASSERT_EQ(run_program(scheduled.work(), {"--today", station::today, "--csv"}).status, 0);
     StationFolder range;
-    const RunResult run = run_plotmuf(range.work(), {"--archive", "2024-02-20", station::today, "--csv"});
+    const RunResult run = run_program(range.work(), {"--archive", "2024-02-20", station::today, "--csv"});
     ASSERT_EQ(run.status, 0) << run.err;
     for (int n = 1; n <= 6; ++n) {
         const fs::path csv = fs::path(range.archived(n)).replace_extension(".csv");
@@ -105,11 +105,11 @@ TEST(Csv, ARangeWritesTheCsvOfEachArchivedChart) {
 // --verbose, and no failure of the run.
 TEST(Csv, AnArchivedCsvThatCannotBeReadLeavesThePlainAltTextAndIsNamed) {
     StationFolder station;
-    ASSERT_EQ(run_plotmuf(station.work(), {"--today", station::today, "--csv"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", station::today, "--csv"}).status, 0);
     const std::string archive = std::string(station::archive) + "/";
     const fs::path garbled = station.root.write(archive + "2024061.csv", "time_utc,series\r\nnot a chart\r\n");
     const fs::path too_large = station.root.write(archive + "2024060.csv", std::string(std::size_t{2} << 20, 'x'));
-    const RunResult run = run_plotmuf(station.work(), {"--today", station::today, "--archive-page", "--verbose"});
+    const RunResult run = run_program(station.work(), {"--today", station::today, "--archive-page", "--verbose"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("plotmuf: archive pages: the plain alt text for 2024-03-01: " + garbled.string() +
                            " holds no chart's data\n"),
@@ -137,7 +137,7 @@ TEST(FilesBesideAChart, ThatCannotBeWrittenFailTheirDay) {
         StationFolder station;
         fs::create_directory(station.root.path() / "web" / ("plotMUF3" + std::string(extension)));
         const RunResult run =
-            run_plotmuf(station.work(), {"--today", station::today, "--csv", "--svg", "--verbose"});
+            run_program(station.work(), {"--today", station::today, "--csv", "--svg", "--verbose"});
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find("plotmuf: day 27/02/2024: cannot replace " + station.root.slash() + "web/plotMUF3" +
                                extension),

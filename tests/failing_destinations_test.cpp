@@ -31,7 +31,7 @@ namespace {
 // A run with the data and the figures too, which a fault must leave as
 // whole as the charts.
 RunResult run(const StationFolder& folder) {
-    return run_plotmuf(folder.work(), {"--today", station::today, "--verbose", "--csv", "--metrics",
+    return run_program(folder.work(), {"--today", station::today, "--verbose", "--csv", "--metrics",
                                        (folder.root.path() / "plotmuf.prom").string()});
 }
 

@@ -63,7 +63,7 @@ std::string gibi(const char* field) { return sounding_file(field, "Gibilmanna");
 TEST(Golden, TheExampleStation) {
     TempFolder station;
     fs::copy(fs::path(PLOTMUF_SOURCE_DIR) / "example", station.path(), fs::copy_options::recursive);
-    ASSERT_EQ(run_plotmuf(station.path(), {"--today", "2024-03-03"}).status, 0);
+    ASSERT_EQ(run_program(station.path(), {"--today", "2024-03-03"}).status, 0);
     expect_golden(station.path() / "web" / "plotMUF6.gif", "example-2024-03-03");
     expect_golden(station.path() / "web" / "plotMUF1.gif", "example-2024-02-27");
 }
@@ -85,7 +85,7 @@ TEST(Golden, AYearEndStationOfTheFirstKind) {
         {"25001A15.TXT", " 7.5"}, {"25001A30.TXT", " 8.0"},
     };
     for (const auto& s : soundings) station.root.write("autoscalati/" + std::string(s.name), gibi(s.field));
-    ASSERT_EQ(run_plotmuf(station.work(), {"--today", "2025-01-01"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", "2025-01-01"}).status, 0);
     expect_golden(station.published(5), "gibi-2024-12-31");
     expect_golden(station.published(6), "gibi-2025-01-01");
 }
@@ -95,7 +95,7 @@ TEST(Golden, AFrameAloneWhenNothingIsThere) {
     // A note listed first makes the folder unrecognised; no forecast file.
     station.root.write("autoscalati/000-readme.txt", "Soundings of the Tucuman station\n");
     station.root.write("autoscalati/TUJ2O_20240631200.TXT", "Tucuman\nx\ny\nMUF(3000)F2 =  12.0 MHz\n");
-    ASSERT_EQ(run_plotmuf(station.work(), {"--today", "2024-03-03"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", "2024-03-03"}).status, 0);
     expect_golden(station.published(6), "frame-only");
 }
 

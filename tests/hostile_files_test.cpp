@@ -32,6 +32,19 @@ ChildEnd run(const StationFolder& folder, const ChildOptions& options = {}, std:
     return wait_plotmuf(start_plotmuf(folder.work(), {"--today", station::today}, options), within);
 }
 
+// Runs plotmuf in `folder` and checks what these runs hold: it ends in
+// time and well, with the charts of the plain data files, in less than
+// `most_kib` of resident memory.
+void expect_plain_charts(const StationFolder& folder, long most_kib, std::chrono::seconds within = run_limit) {
+    const ChildEnd end = run(folder, {}, within);
+    ASSERT_TRUE(end.in_time);
+    EXPECT_EQ(end.status, 0);
+    EXPECT_TRUE(folder.output_bytes() == station::plain_charts());
+    if (!memory_is_instrumented) {
+        EXPECT_LT(end.peak_kb, most_kib) << "peak resident memory, KiB";
+    }
+}
+
 // Every GIF and BMP file below the station folder, by path, with its bytes.
 std::map<std::string, std::string> pictures(const StationFolder& folder) {
     std::map<std::string, std::string> found;
@@ -70,14 +83,8 @@ TEST(HostileFiles, TheSameDataInAnyLayoutGiveTheSameCharts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         StationFolder folder(c.layout);
-        const ChildEnd end = run(folder);
-        ASSERT_TRUE(end.in_time);
-        EXPECT_EQ(end.status, 0);
-        EXPECT_TRUE(folder.output_bytes() == station::plain_charts());
+        expect_plain_charts(folder, 16 * 1024);
         EXPECT_EQ(station::leftovers(folder.root.path()), std::vector<std::string>{});
-        if (!memory_is_instrumented) {
-            EXPECT_LT(end.peak_kb, 16 * 1024) << "peak resident memory, KiB";
-        }
     }
 }
 
@@ -94,13 +101,7 @@ TEST(HostileFiles, LinesOfAGigabyteAreSkippedInBoundedMemory) {
     write_sparse(root / "autoscalati" / station::soundings[0].name, "Tucuman\r\n", gigabyte,
                  "\r\nx\r\nFoF2 MUF3000 = 30.0 MHz\r\n");
 
-    const ChildEnd end = run(folder, {}, std::chrono::minutes(5));  // three gigabytes to read
-    ASSERT_TRUE(end.in_time);
-    EXPECT_EQ(end.status, 0);
-    EXPECT_TRUE(folder.output_bytes() == station::plain_charts());
-    if (!memory_is_instrumented) {
-        EXPECT_LT(end.peak_kb, 16 * 1024) << "peak resident memory, KiB";
-    }
+    expect_plain_charts(folder, 16 * 1024, std::chrono::minutes(5));  // three gigabytes to read
 }
 
 // The run keeps, for each day drawn, the minutes whose soundings the folder
@@ -117,13 +118,7 @@ TEST(HostileFiles, MoreSoundingNamesThanTheRunKeepsGiveTheSameCharts) {
         ASSERT_NE(fd, -1) << name;
         ::close(fd);
     }
-    const ChildEnd end = run(folder);
-    ASSERT_TRUE(end.in_time);
-    EXPECT_EQ(end.status, 0);
-    EXPECT_TRUE(folder.output_bytes() == station::plain_charts());
-    if (!memory_is_instrumented) {
-        EXPECT_LT(end.peak_kb, 8 * 1024) << "peak resident memory, KiB";
-    }
+    expect_plain_charts(folder, 8 * 1024);
 }
 
 // While the runs read it, the forecast file keeps shrinking to a few bytes

@@ -57,7 +57,7 @@ TEST_P(UnreadableMeasurementFolder, ChangesNoFileAndSaysSoOnce) {
 
     // An earlier run wrote all twelve charts and the archive's pages.
     StationFolder station;
-    ASSERT_EQ(run_plotmuf(station.work(), {"--today", station::today, "--archive-page"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", station::today, "--archive-page"}).status, 0);
     fs::permissions(station.root.path(), fs::perms::all);
     for (const auto& entry : fs::recursive_directory_iterator(station.root.path()))
         if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::all);
@@ -69,7 +69,7 @@ TEST_P(UnreadableMeasurementFolder, ChangesNoFileAndSaysSoOnce) {
     std::vector<std::string> arguments = {"--today", station::today};
     if (c.range) arguments = {"--archive", "2024-02-01", "2024-02-29"};
     arguments.insert(arguments.end(), {"--archive-page", "--verbose"});
-    const RunResult run = run_plotmuf(station.work(), arguments, options);
+    const RunResult run = run_program(station.work(), arguments, options);
     ASSERT_TRUE(run.in_time);
     if (run.status == 127) GTEST_SKIP() << "the user nobody cannot start " << options.program;
     if (c.as_nobody) fs::permissions(measurements, fs::perms::all);
@@ -111,7 +111,7 @@ TEST(MeasurementFolder, WithoutAStationsSoundingsDrawsChartsWithoutObservedValue
         SCOPED_TRACE(c.name);
         StationFolder station;
         c.make(station.root.path() / "autoscalati");
-        const RunResult run = run_plotmuf(station.work(), {"--today", station::today});
+        const RunResult run = run_program(station.work(), {"--today", station::today});
         ASSERT_TRUE(run.in_time);
         EXPECT_EQ(run.status, 0) << run.err;
         for (int n = 1; n <= 6; ++n) {

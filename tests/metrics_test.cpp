@@ -48,7 +48,7 @@ TEST(Metrics, AreTheRunsFiguresInTheExpositionFormat) {
     StationFolder station;
     const fs::path file = station.root.path() / "plotmuf.prom";
     const double before = now();
-    const RunResult run = run_plotmuf(station.work(), {"--today", station::today, "--metrics", file.string()});
+    const RunResult run = run_program(station.work(), {"--today", station::today, "--metrics", file.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     const double after = now();
     EXPECT_TRUE(station.output_bytes() == station::plain_charts()) << "the charts are those of a run without metrics";
@@ -110,11 +110,11 @@ TEST_P(MetricsOfAFault, AreWrittenWholeAndTellIt) {
     StationFolder station;
     const fs::path file = station.root.path() / "plotmuf.prom";
     const std::vector<std::string> arguments = {"--today", station::today, "--metrics", file.string(), "--verbose"};
-    ASSERT_EQ(run_plotmuf(station.work(), arguments).status, 0);
+    ASSERT_EQ(run_program(station.work(), arguments).status, 0);
     const double last_good = samples(file)[sample("plotmuf_last_success_timestamp_seconds", station)];
 
     c.make(station);
-    const RunResult run = run_plotmuf(station.work(), arguments);
+    const RunResult run = run_program(station.work(), arguments);
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_EQ(promtool_faults(file), "");
     std::map<std::string, double> figures = samples(file);
@@ -176,7 +176,7 @@ TEST(Metrics, AFileThatCannotBeWrittenFailsTheRunButNoChart) {
     StationFolder station;
     const fs::path file = station.root.path() / "missing" / "plotmuf.prom";
     const RunResult run =
-        run_plotmuf(station.work(), {"--today", station::today, "--metrics", file.string(), "--verbose"});
+        run_program(station.work(), {"--today", station::today, "--metrics", file.string(), "--verbose"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("plotmuf: metrics: cannot create a file beside " + file.string()), std::string::npos)
         << run.err;
@@ -194,12 +194,12 @@ TEST(Metrics, APreviousFileThatCannotBeReadIsNamedAndFailsTheRun) {
     fs::remove_all(station.root.path() / station::archive);  // every day fails
     const fs::path file = station.root.path() / "plotmuf.prom";
     const std::vector<std::string> arguments = {"--today", station::today, "--metrics", file.string(), "--verbose"};
-    RunResult run = run_plotmuf(station.work(), arguments);
+    RunResult run = run_program(station.work(), arguments);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.find("plotmuf: metrics:"), std::string::npos) << run.err;
 
     station.root.write("plotmuf.prom", std::string(std::size_t{2} << 20, '#'));
-    run = run_plotmuf(station.work(), arguments);
+    run = run_program(station.work(), arguments);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("plotmuf: metrics: the last success is not carried over: file too large: " +
                            file.string() + "\n"),
@@ -218,7 +218,7 @@ TEST(Metrics, TheFolderLabelHoldsAnyFolderName) {
         TempFolder folder;
         const fs::path work = folder.make_folder(name);
         const fs::path file = folder.path() / "plotmuf.prom";
-        const RunResult run = run_plotmuf(work, {"--today", station::today, "--metrics", file.string()});
+        const RunResult run = run_program(work, {"--today", station::today, "--metrics", file.string()});
         EXPECT_EQ(run.status, 1) << "no archive folder there";
         EXPECT_EQ(promtool_faults(file), "");
         std::string escaped;
@@ -232,7 +232,7 @@ TEST(Metrics, OfARangeGiveEachDayItDrew) {
     StationFolder station;
     const fs::path file = station.root.path() / "plotmuf.prom";
     const RunResult run =
-        run_plotmuf(station.work(), {"--archive", "2024-01-01", station::today, "--csv", "--metrics", file.string()});
+        run_program(station.work(), {"--archive", "2024-01-01", station::today, "--csv", "--metrics", file.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(promtool_faults(file), "");
     std::map<std::string, double> figures = samples(file);

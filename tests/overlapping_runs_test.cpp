@@ -79,7 +79,7 @@ TEST(OverlappingRuns, RunsOnEitherSideOfMidnightArchiveEachDayWithItsOwnChart) {
     std::vector<std::string> published[2];
     for (int d = 0; d < 2; ++d) {
         StationFolder plain;
-        ASSERT_EQ(run_plotmuf(plain.work(), {"--today", dates[d]}).status, 0);
+        ASSERT_EQ(run_program(plain.work(), {"--today", dates[d]}).status, 0);
         for (const auto& entry : fs::directory_iterator(plain.archived(1).parent_path()))
             archived[entry.path().filename().string()] = read_text(entry.path());
         for (int n = 1; n <= 6; ++n) published[d].push_back(read_text(plain.published(n)));

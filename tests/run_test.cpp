@@ -46,7 +46,7 @@ Image drawn(const StationFolder& station, year_month_day today, int n) {
 TEST(Run, WritesTwelveGifsThatShowExactlyTheChartsDrawn) {
     StationFolder station;
     const std::vector<std::string> inputs = station::files_in(station.root.path());
-    const RunResult run = run_plotmuf(station.work(), {"--today", station::today});
+    const RunResult run = run_program(station.work(), {"--today", station::today});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "");
@@ -80,7 +80,7 @@ TEST(Run, WritesTwelveGifsThatShowExactlyTheChartsDrawn) {
 
 TEST(Run, TheDateStampLandsAboveThePlotArea) {
     StationFolder station;
-    ASSERT_EQ(run_plotmuf(station.work(), {"--today", "2024-03-03"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", "2024-03-03"}).status, 0);
     const std::optional<Image> chart = decoded(station.published(6));
     ASSERT_TRUE(chart);
     // Text colour only in rows 0 to 12 from column 110 on; "D" starts there.
@@ -99,14 +99,14 @@ TEST(Run, TheDateStampLandsAboveThePlotArea) {
 
 TEST(Run, ArchivesAcrossTheYearEndUnderEachDaysOwnYear) {
     StationFolder station;
-    ASSERT_EQ(run_plotmuf(station.work(), {"--today", "2025-01-03"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", "2025-01-03"}).status, 0);
     for (const char* day : {"2024364", "2024365", "2024366", "2025001", "2025002", "2025003"})
         EXPECT_TRUE(fs::exists(station.archived(day))) << day;
 }
 
 TEST(Run, WithoutConfigurationEverythingIsRelativeToTheWorkingFolder) {
     TempFolder folder;
-    RunResult run = run_plotmuf(folder.path(), {"--today", "2024-03-03", "--verbose"});
+    RunResult run = run_program(folder.path(), {"--today", "2024-03-03", "--verbose"});
     // No archive folder there: figures published, bitmaps left, status 1.
     EXPECT_EQ(run.status, 1);
     // The configuration is named as it was opened, with the system's separator.
@@ -118,7 +118,7 @@ TEST(Run, WithoutConfigurationEverythingIsRelativeToTheWorkingFolder) {
 
     // With the archive subfolder in the working folder the run is complete.
     folder.make_folder("previous_RAV3000I2_plots");
-    run = run_plotmuf(folder.path(), {"--today", "2024-03-03"});
+    run = run_program(folder.path(), {"--today", "2024-03-03"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(fs::exists(folder.path() / "previous_RAV3000I2_plots" / "2024063.gif"));
     EXPECT_FALSE(fs::exists(folder.path() / "grafico6.bmp"));
@@ -128,17 +128,17 @@ TEST(Run, AShortConfigurationPublishesInTheWorkingFolder) {
     StationFolder station;
     station.root.write("stazione/Quorel_RAV3000I2.ini", "x\n" + station.root.slash() + "previsioni\\\ny\n" +
                                                             station.root.slash() + "autoscalati\\\n");
-    EXPECT_EQ(run_plotmuf(station.work(), {"--today", "2024-03-03"}).status, 0);
+    EXPECT_EQ(run_program(station.work(), {"--today", "2024-03-03"}).status, 0);
     EXPECT_TRUE(fs::exists(station.work() / "plotMUF6.gif"));
     EXPECT_TRUE(fs::exists(station.archived("2024063")));
 }
 
 TEST(Run, ASecondRunReplacesEveryFile) {
     StationFolder station;
-    ASSERT_EQ(run_plotmuf(station.work(), {"--today", "2024-03-03"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", "2024-03-03"}).status, 0);
     station.root.write("previsioni/032024.txt", "\n" + std::string(24 * 5, ' ').replace(0, 5, " 30.0") + "\n");
     const std::string before = read_text(station.published(6));
-    ASSERT_EQ(run_plotmuf(station.work(), {"--today", "2024-03-03"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", "2024-03-03"}).status, 0);
     EXPECT_NE(read_text(station.published(6)), before);
     EXPECT_EQ(read_text(station.published(6)), read_text(station.archived("2024063")));
 }
@@ -147,7 +147,7 @@ TEST(Run, APublicationNameThatIsALinkIsReplacedNotWrittenThrough) {
     StationFolder station;
     const fs::path elsewhere = station.root.write("elsewhere.txt", "keep me");
     fs::create_symlink(elsewhere, station.published(1));
-    ASSERT_EQ(run_plotmuf(station.work(), {"--today", "2024-03-03"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", "2024-03-03"}).status, 0);
     EXPECT_EQ(read_text(elsewhere), "keep me");
     EXPECT_FALSE(fs::is_symlink(station.published(1)));
     EXPECT_TRUE(decoded(station.published(1)));
@@ -166,7 +166,7 @@ class UsageError : public testing::TestWithParam<Usage> {};
 TEST_P(UsageError, ExitsTwoBeforeReadingOrWritingAnything) {
     StationFolder station;
     const std::vector<std::string> before = station::files_in(station.root.path());
-    const RunResult run = run_plotmuf(station.work(), GetParam().arguments);
+    const RunResult run = run_program(station.work(), GetParam().arguments);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("usage: plotmuf"), std::string::npos) << run.err;
@@ -189,16 +189,18 @@ INSTANTIATE_TEST_SUITE_P(Options, UsageError,
                                          Usage{{"--archive", "2024-03-01", "12024-03-02"}, "is not a date"},
                                          Usage{{"--archive", "0999-12-31", "2024-03-02"}, "is not a date"},
                                          Usage{{"--archive", "2024-02-01", "2024-02-02", "--today", "2024-03-01"},
-                                               "cannot go together"}),
+                                               "cannot go together"},
+                                         Usage{{"--metrics"}, "--metrics needs a file name"},
+                                         Usage{{"--metrics", "--verbose"}, "--metrics needs a file name"}),
                          [](const testing::TestParamInfo<Usage>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(Options, HelpAndVersionWriteNothingButTheirText) {
     StationFolder station;
     const std::vector<std::string> before = station::files_in(station.root.path());
-    RunResult run = run_plotmuf(station.work(), {"--help"});
+    RunResult run = run_program(station.work(), {"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("--today YYYY-MM-DD"), std::string::npos);
-    run = run_plotmuf(station.work(), {"--version"});
+    run = run_program(station.work(), {"--version"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "plotmuf " PLOTMUF_VERSION "\n");
     EXPECT_EQ(station::files_in(station.root.path()), before);
@@ -207,7 +209,7 @@ TEST(Options, HelpAndVersionWriteNothingButTheirText) {
 TEST(Options, TodayDefaultsToTheClock) {
     StationFolder station;
     const year_month_day before = platform::today_local();
-    ASSERT_EQ(run_plotmuf(station.work(), {}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {}).status, 0);
     // Today's archive name, from the day of year of the clock's date (either
     // side of a midnight that fell during the run).
     bool found = false;

@@ -98,9 +98,10 @@ struct RunResult : ChildEnd {
     std::string err;  // standard error
 };
 
-// Runs the program to its end and keeps what it printed.
-inline RunResult run_plotmuf(const std::filesystem::path& working_folder, const std::vector<std::string>& arguments,
-                             ChildOptions options = {}, std::chrono::milliseconds limit = run_limit) {
+// Runs the program (plotmuf, unless `options` name another: sh, python3,
+// strace ...) to its end and keeps what it printed.
+inline RunResult run_program(const std::filesystem::path& working_folder, const std::vector<std::string>& arguments,
+                            ChildOptions options = {}, std::chrono::milliseconds limit = run_limit) {
     const TempFolder capture;
     options.out = capture.path() / "out";
     options.err = capture.path() / "err";

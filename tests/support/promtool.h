@@ -9,8 +9,8 @@
 
 // promtool's verdict on a metrics file: "" when it has nothing to say.
 inline std::string promtool_faults(const std::filesystem::path& file) {
-    const RunResult check = run_plotmuf(std::filesystem::temp_directory_path(),
-                                        {"-c", "promtool check metrics < \"$0\"", file.string()}, {.program = "/bin/sh"});
+    const RunResult check = run_program(std::filesystem::temp_directory_path(),
+                                       {"-c", "promtool check metrics < \"$0\"", file.string()}, {.program = "/bin/sh"});
     if (check.status == 0 && check.err.empty() && check.out.empty()) return "";
     return "status " + std::to_string(check.status) + ": " + check.out + check.err;
 }

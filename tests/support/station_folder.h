@@ -142,7 +142,7 @@ public:
 inline const std::vector<std::string>& plain_charts() {
     static const std::vector<std::string> charts = [] {
         StationFolder plain;
-        const RunResult run = run_plotmuf(plain.work(), {"--today", today});
+        const RunResult run = run_program(plain.work(), {"--today", today});
         EXPECT_TRUE(run.in_time && run.status == 0) << "the plain station: " << run.err;
         return plain.output_bytes();
     }();
@@ -154,7 +154,7 @@ inline const std::vector<std::string>& plain_charts() {
 inline void draw_without_forecasts(const StationFolder& folder) {
     const fs::path previsioni = folder.root.path() / "previsioni";
     for (const char* month : {"022024", "032024"}) fs::rename(previsioni / (month + std::string(".txt")), previsioni / month);
-    const RunResult run = run_plotmuf(folder.work(), {"--today", today});
+    const RunResult run = run_program(folder.work(), {"--today", today});
     EXPECT_EQ(run.status, 0) << "the run without forecasts: " << run.err;
     for (const char* month : {"022024", "032024"}) fs::rename(previsioni / month, previsioni / (month + std::string(".txt")));
 }

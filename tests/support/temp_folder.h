@@ -15,6 +15,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
     // The folder as a configuration line writes it: with its final separator.
     std::string slash() const { return path_.string() + "/"; }
+    // A folder as a configuration line writes it, "\\" at the end.
+    static std::string folder_of(const std::filesystem::path& folder) { return folder.string() + "\\"; }
 
     // Writes `content` to `relative` (folders made as needed); returns its path.
     std::filesystem::path write(const std::string& relative, std::string_view content) const;
