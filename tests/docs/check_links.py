@@ -10,6 +10,12 @@ case, each blank written "-", every character but letters, digits, "-" and
 "_" left out, and "-1", "-2" ... added to a repeated one. Links with a
 scheme (http:, https:, mailto:) are not checked; links in code are no links.
 
+Names in backticks must be in the tree too: a path of the repository's
+folders (`tests/golden/`) or a source file's name (`files.cpp`, `run.sh`)
+must be a file or folder there, and a function or variable name with an
+underscore or "::" (`write_file_atomic`, `Form1::report`, `run()`) must be
+a word of some source file (each part of a "::" name).
+
 usage: tests/docs/check_links.py [ROOT]    (ROOT: the repository, by default
                                             the one that holds this script)
 Prints each broken link with its file and line and exits 1 when there is one.
@@ -28,6 +34,11 @@ HEADING = re.compile(r"^ {0,3}(#{1,6})(?:[ \t]+(.*?))?(?:[ \t]+#+)?[ \t]*$")
 FENCE = re.compile(r"^ {0,3}(`{3,}|~{3,})")
 CODE_SPAN = re.compile(r"(`+)(?:(?!\1).)+?\1")
 SCHEME = re.compile(r"^[A-Za-z][A-Za-z0-9+.-]*:")
+ONE_WORD_SPAN = re.compile(r"(?<!`)`([^`\s]+)`(?!`)")
+IDENTIFIER = re.compile(r"[A-Za-z_]\w*(?:::~?[A-Za-z_]\w*)*(?:\(\))?")
+PATH = re.compile(r"[\w.+-]+(?:/[\w.+-]+)*/?")
+SOURCE_SUFFIXES = {".c", ".cpp", ".h", ".py", ".sh", ".cmake", ".in", ".cmd", ".yml", ".json", ".md", ".service",
+                   ".timer"}
 
 
 def prose_lines(text):
@@ -107,6 +118,50 @@ def broken(root, source, target):
     return None
 
 
+@functools.cache
+def tree(root):
+    """The repository's files and folders (relative paths), the words of its source files, and the starts
+    of names that the build or a script makes with a variable (fuzz_ of "fuzz_${target}")."""
+    paths, words, starts = set(), set(), set()
+    for path in root.rglob("*"):
+        relative = path.relative_to(root)
+        if relative.parts[0].startswith((".git", "build")) or "node_modules" in relative.parts:
+            continue
+        paths.add(relative.as_posix())
+        if path.is_file() and path.suffix != ".md" and (path.suffix in SOURCE_SUFFIXES or path.name == "CMakeLists.txt"
+                                                        or relative.parts[0] == ".ci"):
+            text = path.read_text(encoding="utf-8", errors="replace")
+            words.update(re.findall(r"~?\w+", text))
+            starts.update(re.findall(r"(\w+_)\$\{?\w", text))
+    return frozenset(paths), frozenset(words), frozenset(starts)
+
+
+def names(path):
+    """(line number, name) of each one-word code span of Markdown file `path`."""
+    for number, line in prose_lines(path.read_text(encoding="utf-8")):
+        for span in ONE_WORD_SPAN.finditer(line):
+            yield number, span.group(1)
+
+
+def missing_name(root, name):
+    """Why `name`, in backticks, names nothing in the tree; None if it does or is no name to check."""
+    paths, words, starts = tree(root)
+    top = {p for p in paths if "/" not in p}
+    if PATH.fullmatch(name) and ("/" in name or pathlib.PurePosixPath(name).suffix in SOURCE_SUFFIXES):
+        path = name.rstrip("/")
+        if "/" in path and path.split("/")[0] not in top or "/" not in path and not path.endswith(tuple(SOURCE_SUFFIXES)):
+            return None  # a path of a station's folders or the system's, not of the repository
+        if path in paths or ("/" not in path and any(p.rsplit("/", 1)[-1] == path for p in paths)):
+            return None
+        return "no such file in the tree"
+    if IDENTIFIER.fullmatch(name) and ("_" in name or "::" in name):
+        parts = [part for part in name.removesuffix("()").split("::")]
+        absent = [part for part in parts
+                  if part not in words and not any(part.startswith(s) and part[len(s):] in words for s in starts)]
+        return f"{', '.join(absent)} is in no source file" if absent else None
+    return None
+
+
 def main(argv):
     if len(argv) > 2:
         print("usage: tests/docs/check_links.py [ROOT]", file=sys.stderr)
@@ -125,8 +180,13 @@ def main(argv):
             if reason:
                 print(f"{source.relative_to(root)}:{number}: ({target}): {reason}", file=sys.stderr)
                 failures += 1
+        for number, name in names(source):
+            reason = missing_name(root, name)
+            if reason:
+                print(f"{source.relative_to(root)}:{number}: `{name}`: {reason}", file=sys.stderr)
+                failures += 1
     if failures:
-        print(f"check_links: {failures} broken link(s)", file=sys.stderr)
+        print(f"check_links: {failures} broken link(s) or missing name(s)", file=sys.stderr)
         return 1
     print(f"check_links: {checked} links in {len(files)} files, none broken")
     return 0

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """tests/docs/check_links.py on a repository of its own: each link of the
 table below is written into one of its Markdown files, and the checker must
-pass the good ones and name each broken one with its file and line."""
+pass the good ones and name each broken one with its file and line; and
+so for the names in backticks, against a small tree of source files."""
 
 import pathlib
 import subprocess
@@ -52,6 +53,20 @@ CASES = [
     ("docs/guide.md", "[not from here](docs/guide.md)", "no file docs/docs/guide.md"),
 ]
 
+# Names in backticks (file, the line, the name, what the checker says: None
+# for a name in the tree or no name to check, else its reason).
+NAME_CASES = [
+    ("README.md", "`write_chart` and `Form1::report()` and `app/run.cpp` and `run.cpp`", None),
+    ("README.md", "`docs/` and `fuzz_bmp`, made as fuzz_${target}", None),
+    ("README.md", "`--csv`, `plotMUF<n>.gif`, `FIGURES/plotMUF6.gif`, `yyyy-mm.html`, `quarter/`, `cmake`", None),
+    ("README.md", "```write_file_durable``` in a span of three", None),
+    ("docs/guide.md", "`write_file_durable`", "write_file_durable is in no source file"),
+    ("README.md", "`Form1::write_file_durable`", "write_file_durable is in no source file"),
+    ("README.md", "`app/gone.cpp`", "no such file in the tree"),
+    ("README.md", "`gone.h`", "no such file in the tree"),
+    ("README.md", "`docs/gone/`", "no such file in the tree"),
+]
+
 
 def repository(folder, extra_file=None, extra_line=None):
     files = {
@@ -60,6 +75,8 @@ def repository(folder, extra_file=None, extra_line=None):
         "bench/README.md": "# Bench\n",
         "LICENSE": "MIT\n",
         "docs/picture.png": "",
+        "app/run.cpp": "// run_test.cpp\nstruct Form1 { void report(); };\nvoid write_chart();\n",
+        "fuzz/CMakeLists.txt": "foreach(target bmp)\n  add_executable(fuzz_${target} ${target}_fuzz.cpp)\nendforeach()\n",
     }
     if extra_file:
         files[extra_file] += "\n" + extra_line + "\n"
@@ -88,11 +105,23 @@ def main():
             expected = f"{file}:{number}: ({target}): {reason}"
             if run.returncode != 1 or expected not in run.stderr:
                 failures.append(f"{file}: {line}: status {run.returncode}, not '{expected}' but: {run.stderr.strip()}")
+    for file, line, reason in NAME_CASES:
+        with tempfile.TemporaryDirectory() as temp:
+            folder = pathlib.Path(temp) / "repository"
+            number = repository(folder, file, line)
+            run = check(folder)
+            if reason is None:
+                if run.returncode != 0:
+                    failures.append(f"{file}: {line}: passed over as missing: {run.stderr.strip()}")
+                continue
+            expected = f"{file}:{number}: {line}: {reason}"
+            if run.returncode != 1 or expected not in run.stderr:
+                failures.append(f"{file}: {line}: status {run.returncode}, not '{expected}' but: {run.stderr.strip()}")
     for failure in failures:
         print("FAIL:", failure, file=sys.stderr)
     if failures:
         return 1
-    print("check_links_test: every link judged right")
+    print("check_links_test: every link and name judged right")
     return 0
 
 
