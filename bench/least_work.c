@@ -8,15 +8,21 @@
  *   - each sounding of the six days that the listing holds opened and read;
  *   - the run's writes, for each of the six days: a scratch bitmap of a
  *     chart's size written beside its name and renamed to it, read back and
- *     deleted, and two GIF files of a chart's size written beside their
- *     names and renamed over them; day 1's archived GIF flushed to the disk
- *     before its rename and its folder after it, as a run keeps it.
+ *     deleted, and two charts, published and archived: a GIF file of a
+ *     chart's size and the files an option adds beside it (--csv NAME.csv,
+ *     --svg NAME.svg), each written beside its name and renamed over it; day
+ *     1's archived chart and its files flushed to the disk together before
+ *     their renames and their folder after them, as a run keeps them;
+ *   - with --metrics, the metrics file written beside its name and renamed
+ *     over it, at the end.
  *
- *   least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6
+ *   least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6 [--csv BYTES] [--svg BYTES] [--metrics FILE BYTES]
  *
  * The sounding names are FOLDER STEM hh mm SUFFIX, for hh 00..23 and mm
- * 01..59 then 00. The files written are named floor* so that the station's
- * own charts stay as they are. Prints how many soundings were read. */
+ * 01..59 then 00. The sizes are those of a run's files there (one of each
+ * kind, for all six days). The files written are named floor* so that the
+ * station's own charts stay as they are. Prints how many soundings were
+ * read. */
 
 #define _DEFAULT_SOURCE /* d_type, strdup, fdatasync */
 
@@ -44,19 +50,37 @@ static int read_some(const char* path) {
     return n > 0;
 }
 
-/* Writes `bytes` of the buffer beside `path` and renames the file over it;
- * `durable`: the file on the disk before the rename, the rename after it. */
-static int replace(const char* path, size_t bytes, int durable) {
-    char temporary[512];
-    snprintf(temporary, sizeof temporary, "%s.%d.tmp", path, (int)getpid());
-    const int fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd == -1) return -1;
-    const int written = write(fd, chart_buffer, bytes) == (ssize_t)bytes;
-    if (!written || (durable && fdatasync(fd) != 0) || close(fd) != 0 || rename(temporary, path) != 0) return -1;
+/* What a run writes besides its scratch bitmaps: the size of each kind of a
+ * chart's files (0: not written), and the metrics file (none when null). */
+struct writes {
+    size_t gif, csv, svg;
+    const char* metrics;
+    size_t metrics_bytes;
+};
+
+/* The folder of `path`, which holds a '/'. */
+static void folder_of(const char* path, char* folder, size_t size) {
+    snprintf(folder, size, "%s", path);
+    *strrchr(folder, '/') = 0;
+}
+
+/* Writes `bytes[i]` of the buffer beside each `paths[i]` and renames the
+ * files over them; `durable`: the files on the disk before the renames, and
+ * the renames after them (the files are in one folder). */
+static int replace_all(char paths[][256], const size_t* bytes, int count, int durable) {
+    char temporary[8][512];
+    for (int i = 0; i < count; ++i) {
+        snprintf(temporary[i], sizeof temporary[i], "%s.%d.tmp", paths[i], (int)getpid());
+        const int fd = open(temporary[i], O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd == -1) return -1;
+        const int written = write(fd, chart_buffer, bytes[i]) == (ssize_t)bytes[i];
+        if (!written || (durable && fdatasync(fd) != 0) || close(fd) != 0) return -1;
+    }
+    for (int i = 0; i < count; ++i)
+        if (rename(temporary[i], paths[i]) != 0) return -1;
     if (durable) {
         char folder[512];
-        snprintf(folder, sizeof folder, "%s", path);
-        *strrchr(folder, '/') = 0;
+        folder_of(paths[0], folder, sizeof folder);
         const int dir = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir == -1 || fsync(dir) != 0) return -1;
         close(dir);
@@ -64,28 +88,77 @@ static int replace(const char* path, size_t bytes, int durable) {
     return 0;
 }
 
-static int write_charts(size_t gif_bytes) {
-    if (gif_bytes == 0 || gif_bytes > sizeof chart_buffer) return -1;
-    char path[256];
-    for (int day = 1; day <= 6; ++day) {
-        snprintf(path, sizeof path, "previsioni/floor%d.bmp", day);
-        if (replace(path, bitmap_bytes, 0) != 0) return -1;
-        const int fd = open(path, O_RDONLY | O_CLOEXEC);
-        if (fd == -1 || read(fd, chart_buffer, sizeof chart_buffer) != bitmap_bytes) return -1;
-        close(fd);
-        snprintf(path, sizeof path, "web/floorMUF%d.gif", day);
-        if (replace(path, gif_bytes, 0) != 0) return -1;
-        snprintf(path, sizeof path, "previsioni/previous_RAV3000I2_plots/floor%d.gif", day);
-        if (replace(path, gif_bytes, day == 1) != 0) return -1;
-        snprintf(path, sizeof path, "previsioni/floor%d.bmp", day);
-        if (unlink(path) != 0) return -1;
+/* The scratch bitmap of day `day`: written, read back and deleted. */
+static int write_bitmap(int day) {
+    char path[1][256];
+    const size_t bytes = bitmap_bytes;
+    snprintf(path[0], sizeof path[0], "previsioni/floor%d.bmp", day);
+    if (replace_all(path, &bytes, 1, 0) != 0) return -1;
+    const int fd = open(path[0], O_RDONLY | O_CLOEXEC);
+    if (fd == -1 || read(fd, chart_buffer, sizeof chart_buffer) != bitmap_bytes) return -1;
+    close(fd);
+    return unlink(path[0]);
+}
+
+/* A chart STEM.gif and the files beside it that the options add. */
+static int write_chart(const char* stem, const struct writes* w, int durable) {
+    char paths[3][256];
+    size_t bytes[3];
+    int count = 0;
+    const struct {
+        const char* extension;
+        size_t bytes;
+    } kinds[] = {{".gif", w->gif}, {".csv", w->csv}, {".svg", w->svg}};
+    for (int k = 0; k < 3; ++k) {
+        if (kinds[k].bytes == 0) continue;
+        snprintf(paths[count], sizeof paths[count], "%s%s", stem, kinds[k].extension);
+        bytes[count++] = kinds[k].bytes;
     }
-    return 0;
+    return replace_all(paths, bytes, count, durable);
+}
+
+/* The metrics file, at the end of the run. */
+static int write_metrics(const struct writes* w) {
+    if (!w->metrics) return 0;
+    char path[1][256];
+    snprintf(path[0], sizeof path[0], "%s", w->metrics);
+    return replace_all(path, &w->metrics_bytes, 1, 0);
+}
+
+static int write_run(const struct writes* w) {
+    if (w->gif == 0 || w->gif > sizeof chart_buffer || w->csv > sizeof chart_buffer || w->svg > sizeof chart_buffer ||
+        w->metrics_bytes > sizeof chart_buffer)
+        return -1;
+    char stem[256];
+    for (int day = 1; day <= 6; ++day) {
+        if (write_bitmap(day) != 0) return -1;
+        snprintf(stem, sizeof stem, "web/floorMUF%d", day);
+        if (write_chart(stem, w, 0) != 0) return -1;
+        snprintf(stem, sizeof stem, "previsioni/previous_RAV3000I2_plots/floor%d", day);
+        if (write_chart(stem, w, day == 1) != 0) return -1;
+    }
+    return write_metrics(w);
 }
 
 int main(int argc, char** argv) {
-    if (argc != 10) {
-        fprintf(stderr, "usage: least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6\n");
+    struct writes w = {.gif = (size_t)atol(argc > 3 ? argv[3] : "0")};
+    int usage = argc < 10;
+    for (int i = 10; i < argc && !usage; i += 2) {
+        if (strcmp(argv[i], "--csv") == 0 && i + 1 < argc) {
+            w.csv = (size_t)atol(argv[i + 1]);
+        } else if (strcmp(argv[i], "--svg") == 0 && i + 1 < argc) {
+            w.svg = (size_t)atol(argv[i + 1]);
+        } else if (strcmp(argv[i], "--metrics") == 0 && i + 2 < argc) {
+            w.metrics = argv[i + 1];
+            w.metrics_bytes = (size_t)atol(argv[i + 2]);
+            ++i;
+        } else {
+            usage = 1;
+        }
+    }
+    if (usage) {
+        fprintf(stderr,
+                "usage: least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6 [--csv BYTES] [--svg BYTES] [--metrics FILE BYTES]\n");
         return 2;
     }
     const char* folder = argv[1];
@@ -128,7 +201,7 @@ int main(int argc, char** argv) {
             }
         }
     }
-    if (write_charts((size_t)atol(argv[3])) != 0) return 1;
+    if (write_run(&w) != 0) return 1;
     printf("%d\n", found);
     return 0;
 }
