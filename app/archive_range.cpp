@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
-#include <span>
 #include <string>
 #include <system_error>
 #include <thread>
