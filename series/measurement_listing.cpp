@@ -29,10 +29,7 @@ std::vector<std::string> folded_starts(const std::vector<std::string>& starts) {
 MeasurementListing::MeasurementListing(const std::string& folder, const std::vector<std::string>& starts)
     : filter_(folded_starts(starts)) {
     for (const std::string& start : starts)
-        if (const std::uint32_t key = start_key(start); key != 0) keys_.push_back(key);
-    std::sort(keys_.begin(), keys_.end());
-    keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
-    days_.assign(keys_.size(), -1);
+        if (const std::uint32_t key = start_key(start); key != 0) days_.emplace(key, -1);
 
     // Most names stop at the quick test; the others are read whole.
     const platform::FolderListing listing(folder, [this](std::string_view name) {
@@ -44,31 +41,25 @@ MeasurementListing::MeasurementListing(const std::string& folder, const std::vec
     if (!certain_) std::vector<MinuteSlots>().swap(minutes_);
 }
 
-std::size_t MeasurementListing::place_of(std::uint32_t key) const {
-    const auto at = std::lower_bound(keys_.begin(), keys_.end(), key);
-    return at != keys_.end() && *at == key ? static_cast<std::size_t>(at - keys_.begin()) : keys_.size();
-}
-
 void MeasurementListing::note(std::string_view name) {
     // Read past its start only when the start is one listed for.
+    auto day = days_.end();
     const SoundingName read = read_sounding_name(
-        name, [this](std::uint32_t key) { return place_of(key) < keys_.size(); }, platform::listed_as_ascii);
+        name, [&](std::uint32_t key) { return (day = days_.find(key)) != days_.end(); }, platform::listed_as_ascii);
     switch (read.form) {
     case SoundingName::other:
         return;
-    case SoundingName::sounding: {
-        const std::size_t place = place_of(read.start);
-        if (days_[place] < 0) {
-            days_[place] = static_cast<std::int32_t>(minutes_.size());
+    case SoundingName::sounding:
+        if (day->second < 0) {
+            day->second = static_cast<std::int32_t>(minutes_.size());
             minutes_.emplace_back();
         }
-        minutes_[static_cast<std::size_t>(days_[place])].add(read.hour, read.minute);
+        minutes_[static_cast<std::size_t>(day->second)].add(read.hour, read.minute);
         return;
-    }
     case SoundingName::unreadable:
         // Read up to its start, the name is of a day listed for or of none;
         // cut short before, it may begin as one of them does.
-        if (read.start_size > 0 && read.cut >= read.start_size ? place_of(read.start) < keys_.size()
+        if (read.start_size > 0 && read.cut >= read.start_size ? days_.contains(read.start)
                                                                : filter_.could_start(name, read.cut))
             certain_ = false;
         return;
@@ -80,9 +71,9 @@ const MinuteSlots* MeasurementListing::minutes(std::string_view start) const {
     if (!certain_) return nullptr;
     const std::uint32_t key = start_key(start);
     if (key == 0) return nullptr;
-    const std::size_t place = place_of(key);
-    if (place == keys_.size()) return nullptr;
-    return days_[place] < 0 ? &none : &minutes_[static_cast<std::size_t>(days_[place])];
+    const auto day = days_.find(key);
+    if (day == days_.end()) return nullptr;
+    return day->second < 0 ? &none : &minutes_[static_cast<std::size_t>(day->second)];
 }
 
 }  // namespace series

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/status.h"
@@ -48,13 +49,10 @@ public:
 
 private:
     void note(std::string_view name);
-    // Where the start `key` is among keys_; keys_.size() when it is none.
-    std::size_t place_of(std::uint32_t key) const;
 
-    // The starts listed for, by start_key, sorted; each one's day's minutes
-    // in minutes_ (-1 for none yet).
-    std::vector<std::uint32_t> keys_;
-    std::vector<std::int32_t> days_;
+    // The starts listed for, by start_key: each one's day's minutes in
+    // minutes_ (-1 for none yet).
+    std::unordered_map<std::uint32_t, std::int32_t> days_;
     std::vector<MinuteSlots> minutes_;
     StartFilter filter_;  // of the same starts
     std::string first_ordinary_;

@@ -37,11 +37,10 @@ StartFilter::StartFilter(std::vector<std::string> starts) : starts_(std::move(st
     for (const std::string& start : starts_) {
         std::array<char, 16> sixteen{};
         std::memcpy(sixteen.data(), start.data(), std::min<std::size_t>(start.size(), 16));
-        words_.push_back(words_of(sixteen.data(), start.size()));
+        words_.insert(words_of(sixteen.data(), start.size()));
         if (const unsigned day = day_of_year_at(start.data() + start.size() - 3); day < days_of_year_.size())
             days_of_year_.set(day);
     }
-    std::sort(words_.begin(), words_.end());
 }
 
 bool StartFilter::begins_as_a_start(std::string_view name, std::size_t start_size) const {
@@ -50,7 +49,7 @@ bool StartFilter::begins_as_a_start(std::string_view name, std::size_t start_siz
     std::array<char, 16> sixteen{};
     const char* at = name.data();
     if (name.size() < sixteen.size()) at = static_cast<const char*>(std::memcpy(sixteen.data(), at, short_name));
-    return std::binary_search(words_.begin(), words_.end(), words_of(at, start_size));
+    return words_.contains(words_of(at, start_size));
 }
 
 bool StartFilter::could_start(std::string_view name, std::size_t size) const {

@@ -18,8 +18,10 @@
 #include <bitset>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/folder_listing.h"
@@ -32,7 +34,12 @@ namespace start_filter {
 // case bit of its prefix's letters cleared.
 struct Words {
     std::uint64_t head = 0, tail = 0;
-    friend auto operator<=>(const Words&, const Words&) = default;
+    friend bool operator==(const Words&, const Words&) = default;
+};
+struct WordsHash {
+    std::size_t operator()(const Words& words) const {
+        return std::hash<std::uint64_t>{}(words.head ^ (words.tail * 0x9E3779B97F4A7C15u));
+    }
 };
 
 // The sizes the filter reads names by: kind 1's names of 12 characters with
@@ -93,7 +100,7 @@ private:
     bool begins_as_a_start(std::string_view name, std::size_t start_size) const;
 
     std::vector<std::string> starts_;
-    std::vector<start_filter::Words> words_;  // of each start, sorted
+    std::unordered_set<start_filter::Words, start_filter::WordsHash> words_;  // of each start
     std::bitset<1000> days_of_year_;          // the days of the year the starts end with
 };
 
