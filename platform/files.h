@@ -106,4 +106,9 @@ private:
 
 Status remove_file(const std::string& path);
 
+// Whether `path` names a folder, with or without a final separator.
+bool is_folder(const std::string& path);
+// The system's own separator, as a folder name offered to the user ends.
+char own_separator();
+
 }  // namespace platform

@@ -69,5 +69,7 @@ struct FolderEntry {
 // read error part way through.
 Status list_folder(const std::string& folder, const std::function<void(std::span<const FolderEntry>)>& visit);
 bool is_regular_file(const std::string& path);
+// Whether `path` names a folder (following links).
+bool is_folder(const std::string& path);
 
 }  // namespace platform::system
