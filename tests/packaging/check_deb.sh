@@ -103,6 +103,21 @@ tree=$work/tree
 dpkg-deb -x "$deb" "$tree"
 doc=$tree/usr/share/doc/plotmuf
 
+# The README as installed: each of its links leads to a file installed
+# beside it, or to one of its own headings.
+python3 - "$doc" "$source_dir/tests/docs" >"$work/readme-links" 2>&1 <<'PY' || fail "the installed README: $(cat "$work/readme-links")"
+import pathlib
+import sys
+sys.path.insert(0, sys.argv[2])
+import check_links
+root = pathlib.Path(sys.argv[1]).resolve()
+readme = root / "README.md"
+broken = [f"line {n}: ({target}): {why}" for n, target in check_links.links(readme)
+          if (why := check_links.broken(root, readme, target))]
+print("\n".join(broken))
+sys.exit(1 if broken else 0)
+PY
+
 # A stripped binary, and no build or source folder named in any file.
 readelf -S "$tree/usr/bin/plotmuf" | grep -Eq '\.symtab|\.debug_' && fail "usr/bin/plotmuf is not stripped"
 for folder in "$build" "$source_dir"; do
