@@ -109,7 +109,8 @@ public:
     // the settings name (none when they name none).
     void write_metrics();
     // export/write_archive_pages.cpp: the browsing pages of the months from
-    // `first` to `last`, and the index, from the charts in the archive folder.
+    // `first` to `last`, of every month with charts that has no page yet, and
+    // the index, from the charts in the archive folder.
     void write_archive_pages(std::chrono::year_month_day first, std::chrono::year_month_day last);
 
     // Fields of the run. Strings start empty, integers at 0; arrays keep the

@@ -24,6 +24,8 @@ const char* const usage_text =
     "  --metrics FILE       at the end, replace FILE with the run's figures for\n"
     "                       Prometheus (node_exporter's textfile collector)\n"
     "  --verbose            write one line to standard error for each failure\n"
+    "                       (exit status 1) and each note, such as a missing\n"
+    "                       forecast (exit status 0 all the same)\n"
     "  --help               show this help and exit\n"
     "  --version            show the version and exit\n"
     "\n"

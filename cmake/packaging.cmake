@@ -26,7 +26,16 @@ else()
 endif()
 
 install(TARGETS plotmuf RUNTIME DESTINATION ${plotmuf_bin_dir})
-install(FILES README.md canvas/FONT-NOTICE DESTINATION ${plotmuf_doc_dir})
+# The README as installed links to nothing that is not installed beside it:
+# its pictures are left out, and each link into the repository becomes its
+# text (links to its own headings stay).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS README.md)
+file(READ README.md readme)
+string(REGEX REPLACE "\n!\\[[^]]*\\]\\([^)]*\\)\n" "\n" readme "${readme}")
+string(REGEX REPLACE "\\[([^]]*)\\]\\(([^#):]|[^#):][^):]*)\\)" "\\1" readme "${readme}")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md.new "${readme}")
+configure_file(${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md.new ${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md COPYONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md canvas/FONT-NOTICE DESTINATION ${plotmuf_doc_dir})
 # Prometheus alerting rules for the figures of --metrics, an example to adapt.
 install(FILES packaging/plotmuf-alerts.yml DESTINATION ${plotmuf_doc_dir}/examples)
 # The licence beside them in the zip and in a plain install. The Debian

@@ -177,6 +177,26 @@ std::string month_page_name(year_month month) {
            zero_padded(static_cast<int>(static_cast<unsigned>(month.month())), 2) + ".html";
 }
 
+std::optional<year_month> page_month(std::string_view file_name) {
+    constexpr std::string_view pattern = "dddd-dd.html";
+    if (file_name.size() != pattern.size()) return std::nullopt;
+    int year = 0, month = 0;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = file_name[i];
+        if (pattern[i] != 'd') {
+            if (c != pattern[i]) return std::nullopt;
+        } else if (c < '0' || c > '9') {
+            return std::nullopt;
+        } else if (i < 4) {
+            year = year * 10 + (c - '0');
+        } else {
+            month = month * 10 + (c - '0');
+        }
+    }
+    if (month < 1 || month > 12) return std::nullopt;
+    return std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)};
+}
+
 std::string month_page(year_month month, std::span<const year_month_day> charts, const ArchiveExtras& beside) {
     const Archive archive(charts, beside);
     const std::string title = "MUF(3000)F2 charts: " + month_name(month);

@@ -15,8 +15,8 @@
 
 Status Form1::salva_figura(const std::string& file_previsioni) {
     // The first step that fails ends the export of this day; the steps
-    // after it are not tried. What it leaves behind stays for the next run
-    // to replace.
+    // after it are not tried. The files it wrote stay for the next run to
+    // replace, but for the scratch bitmap, which is deleted all the same.
     const std::string n = std::to_string(indice_giorno);
     const std::string bitmap = cartella_previsioni + "grafico" + n + ".bmp";
     const std::string published = cartella_figure + published_chart_name(indice_giorno);
@@ -25,22 +25,24 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
     const std::string archived = archive_folder() + archived_chart_name(file_previsioni, giorno_anno[indice_giorno]);
 
     if (Status s = platform::write_file_atomic(bitmap, encode_bmp(superficie.image())); !s) return s;
-    if (Status s = wpdlx1.carica_immagine(bitmap); !s) return s;
-    // Every run of the station uses the same scratch names, so a run that
-    // overlaps this one may have replaced the bitmap in between with its own
-    // chart: across midnight another day's. Only this day's chart goes out
-    // under this day's names.
-    const Image* loaded = wpdlx1.picture();
-    if (!loaded || *loaded != superficie.image())
-        return Status::fail(platform::native_path(bitmap) + " was replaced by another run before it was read");
-    // The files beside a chart follow it, written as it is.
-    const std::vector<BesideFile> beside = files_beside();
-    std::span<const std::uint8_t> gif;
-    if (Status s = wpdlx1.gif_file(published, false, gif); !s) return s;
-    if (Status s = write_chart(published, gif, beside); !s) return s;
-    if (indice_giorno != 1) {
-        if (Status s = write_chart(archived, gif, beside); !s) return s;
-    } else {
+    bool replaced = false;
+    Status exported = [&]() -> Status {
+        if (Status s = wpdlx1.carica_immagine(bitmap); !s) return s;
+        // Every run of the station uses the same scratch names, so a run that
+        // overlaps this one may have replaced the bitmap in between with its own
+        // chart: across midnight another day's. Only this day's chart goes out
+        // under this day's names, and the bitmap is left to the run that wrote it.
+        const Image* loaded = wpdlx1.picture();
+        if (!loaded || *loaded != superficie.image()) {
+            replaced = true;
+            return Status::fail(platform::native_path(bitmap) + " was replaced by another run before it was read");
+        }
+        // The files beside a chart follow it, written as it is.
+        const std::vector<BesideFile> beside = files_beside();
+        std::span<const std::uint8_t> gif;
+        if (Status s = wpdlx1.gif_file(published, false, gif); !s) return s;
+        if (Status s = write_chart(published, gif, beside); !s) return s;
+        if (indice_giorno != 1) return write_chart(archived, gif, beside);
         // Day 1 is the last time a scheduled run writes this day's archived
         // chart: it must outlast a power loss, and the files beside it with
         // it, all flushed to the disk together.
@@ -48,7 +50,10 @@ Status Form1::salva_figura(const std::string& file_previsioni) {
         if (Status s = write_chart(archived, gif, beside, &together); !s) return s;
         for (Status& s : together.finish())
             if (!s) return std::move(s);
-    }
+        return Status::ok();
+    }();
     wpdlx1.rilascia_immagine();
-    return platform::remove_file(bitmap);
+    if (replaced) return exported;
+    Status removed = platform::remove_file(bitmap);
+    return exported ? std::move(removed) : std::move(exported);
 }

@@ -29,10 +29,12 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
     const std::string folder = archive_folder();
     std::vector<year_month_day> charts;
     std::set<year_month_day> csv, svg;
+    std::set<year_month> pages;
     const Status listed = platform::list_ordinary_files(folder, [&](std::string_view name) {
         if (const auto day = archived_chart_day(name)) charts.push_back(*day);
         else if (const auto data = archived_chart_day(name, ".csv")) csv.insert(*data);
         else if (const auto picture = archived_chart_day(name, ".svg")) svg.insert(*picture);
+        else if (const auto month = page_month(name)) pages.insert(*month);
     });
     if (!listed) {
         ++failures;
@@ -41,15 +43,23 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
     }
     std::sort(charts.begin(), charts.end());
 
-    // What the pages written show of the files beside the charts: those of
-    // the months drawn, and of the latest month, which the index shows. A
-    // chart's CSV says in words what the chart shows.
+    // The pages written: those of the months drawn, and of every month that
+    // has charts and no page yet (charts of a run without --archive-page, or
+    // of a range before them), since each page links every month that has
+    // charts.
     const year_month from = first.year() / first.month(), to = last.year() / last.month();
+    std::set<year_month> written;
+    for (year_month month = from; month <= to; month += months{1}) written.insert(month);
+    for (const year_month_day day : charts)
+        if (!pages.contains(day.year() / day.month())) written.insert(day.year() / day.month());
+
+    // What they show of the files beside the charts, and the index of the
+    // latest month. A chart's CSV says in words what the chart shows.
     const year_month latest = charts.empty() ? to : charts.back().year() / charts.back().month();
     ArchiveExtras beside;
     for (const year_month_day day : charts) {
         const year_month month = day.year() / day.month();
-        if ((month < from || month > to) && month != latest) continue;
+        if (!written.contains(month) && month != latest) continue;
         if (!csv.contains(day) && !svg.contains(day)) continue;
         BesideChart& extra = beside[day];
         extra.csv = csv.contains(day);
@@ -76,7 +86,6 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
             report("archive pages: " + s.message());
         }
     };
-    for (year_month month = from; month <= to; month += months{1})
-        write(month_page_name(month), month_page(month, charts, beside));
+    for (const year_month month : written) write(month_page_name(month), month_page(month, charts, beside));
     write("index.html", index_page(charts, beside));
 }

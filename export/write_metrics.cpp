@@ -18,6 +18,17 @@ constexpr std::size_t max_metrics_bytes = std::size_t{1} << 20;
 
 void Form1::write_metrics() {
     if (settings_.metrics.empty()) return;
+    // A folder given for the file: the replacement would fail with the
+    // system's word for something else ("Not a directory").
+    const std::string& name = settings_.metrics;
+    if (platform::is_folder(name)) {
+        ++failures;
+        const std::string folder = platform::native_path(name);
+        const bool ends = platform::is_separator(folder.back());
+        report("metrics: " + folder + " is a folder, not a file: give the file's name, such as " + folder +
+               (ends ? "" : std::string(1, platform::own_separator())) + "plotmuf.prom");
+        return;
+    }
     RunTimes times;
     times.ended = platform::unix_time_now();
     times.took = std::chrono::duration<double>(std::chrono::steady_clock::now() - record.started).count();

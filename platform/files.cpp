@@ -213,5 +213,8 @@ std::vector<Status> DurableWrites::finish() {
 Status remove_file(const std::string& path) { return system::remove(native_path(path)); }
 
 bool names_nothing(const std::string& path) { return system::names_nothing(native_path(path)); }
+bool is_folder(const std::string& path) { return !path.empty() && system::is_folder(native_path(path)); }
+
+char own_separator() { return system::separator; }
 
 }  // namespace platform

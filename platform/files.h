@@ -109,5 +109,9 @@ Status remove_file(const std::string& path);
 // Whether nothing has the name `path`: no file, folder or link. A file that
 // cannot be read tells its absence from any other failure so.
 bool names_nothing(const std::string& path);
+// Whether `path` names a folder, with or without a final separator.
+bool is_folder(const std::string& path);
+// The system's own separator, as a folder name offered to the user ends.
+char own_separator();
 
 }  // namespace platform

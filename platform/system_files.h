@@ -71,5 +71,7 @@ Status list_folder(const std::string& folder, const std::function<void(std::span
 bool is_regular_file(const std::string& path);
 // Whether nothing has the name `path`: no file, folder or link.
 bool names_nothing(const std::string& path);
+// Whether `path` names a folder (following links).
+bool is_folder(const std::string& path);
 
 }  // namespace platform::system

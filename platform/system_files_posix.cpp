@@ -197,4 +197,9 @@ bool names_nothing(const std::string& path) {
     return ::lstat(path.c_str(), &info) != 0 && errno == ENOENT;
 }
 
+bool is_folder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 }  // namespace platform::system

@@ -19,11 +19,13 @@
 
 #include "app/day_keys.h"
 #include "app/form1.h"
+#include "platform/files.h"
 
 Status Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::sys_days last) {
     // The station is not known yet: the days' soundings under every
     // station's scheme are kept, and no other name. A day outside the range
     // has nothing kept: its files are tried by opening them.
+    const bool first_listing = !measurement_listing;
     measurement_listing.reset();  // a listing before this one is forgotten first
     std::vector<std::string> starts;
     for (std::chrono::sys_days day = first; day <= last; day += std::chrono::days{1}) {
@@ -35,5 +37,14 @@ Status Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::
     // A folder that cannot be read is not a station without soundings: it
     // is a share that is down, a folder renamed, a permission taken away.
     if (const Status& listed = measurement_listing->status(); !listed) return Status::fail("measurements: " + listed.message());
+    // The line is the verbatim start of the soundings' names: one that names
+    // a folder without its final separator draws every chart without
+    // observed values. Not a failure, but worth a word, once a run.
+    if (first_listing && !cartella_autoscalati.empty() && !platform::is_separator(cartella_autoscalati.back()) &&
+        platform::is_folder(cartella_autoscalati)) {
+        const std::string folder = platform::native_path(cartella_autoscalati);
+        report("measurements: " + folder + " is a folder, but the line lacks its final separator: " +
+               "no sounding name starts with it (" + folder + platform::own_separator() + " ?)");
+    }
     return Status::ok();
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -172,6 +173,40 @@ TEST(ArchivePages, AreBrowsableAndShowOnlyTheArchivedCharts) {
                                 archive.string()},
                      {.program = "/usr/bin/python3"}, std::chrono::minutes(5));
     EXPECT_EQ(run.status, 0) << run.out << run.err;
+}
+
+// Every page links every month that has charts: a run with --archive-page
+// writes the page of each such month that has none yet, whoever drew its
+// charts (a scheduled run without pages, a range), and a browser finds
+// every link of every page leading to a file that is there.
+TEST(ArchivePages, EveryMonthWithChartsGetsItsPage) {
+    StationFolder station;
+    const fs::path archive = station.root.path() / station::archive;
+    auto pages = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(archive))
+            if (entry.path().extension() == ".html") names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    // Charts of February and March without pages, then a range of January
+    // with them.
+    ASSERT_EQ(run_program(station.work(), {"--today", station::today}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--archive", "2024-01-20", "2024-01-25", "--archive-page"}).status, 0);
+    EXPECT_EQ(pages(), (std::vector<std::string>{"2024-01.html", "2024-02.html", "2024-03.html", "index.html"}));
+    const std::string march = read_text(archive / "2024-03.html");
+
+    // April's charts without pages, then May's run with them; the pages
+    // there before are left as they were.
+    ASSERT_EQ(run_program(station.work(), {"--today", "2024-04-10"}).status, 0);
+    ASSERT_EQ(run_program(station.work(), {"--today", "2024-05-10", "--archive-page"}).status, 0);
+    EXPECT_EQ(pages(), (std::vector<std::string>{"2024-01.html", "2024-02.html", "2024-03.html", "2024-04.html",
+                                                 "2024-05.html", "index.html"}));
+    EXPECT_EQ(read_text(archive / "2024-03.html"), march);
+
+    const RunResult run = check("check_pages.py", {archive.string()});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("6 passed, 0 failed"), std::string::npos) << run.out;
 }
 
 }  // namespace

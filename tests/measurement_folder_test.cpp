@@ -125,4 +125,41 @@ TEST(MeasurementFolder, WithoutAStationsSoundingsDrawsChartsWithoutObservedValue
     }
 }
 
+// A measurement folder line that names the folder but lacks its final
+// separator is the start of names that no sounding has: the charts are
+// drawn without observed values, as the line says, and under --verbose one
+// line says what happened and what to write. A range says it once too.
+TEST(MeasurementFolder, ALineWithoutItsFinalSeparatorIsNamed) {
+    const std::string said =
+        "plotmuf: measurements: ../autoscalati is a folder, but the line lacks its final separator: no sounding "
+        "name starts with it (../autoscalati/ ?)\n";
+    for (const bool range : {false, true}) {
+        SCOPED_TRACE(range ? "a range" : "the scheduled run");
+        StationFolder station;
+        station.root.write("stazione/Quorel_RAV3000I2.ini", "x\n" + station.root.slash() + "previsioni\\\ny\n" +
+                                                                "../autoscalati\nz\n" + station.root.slash() + "web\\\n");
+        const std::vector<std::string> arguments =
+            range ? std::vector<std::string>{"--archive", "2019-12-01", "2024-03-01", "--verbose"}
+                  : std::vector<std::string>{"--today", station::today, "--verbose"};
+        const RunResult run = run_program(station.work(), arguments, {}, std::chrono::minutes(2));
+        ASSERT_TRUE(run.in_time);
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::size_t at = run.err.find(said);
+        EXPECT_NE(at, std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find(said, at + 1), std::string::npos) << run.err;
+        for (int n = 1; n <= 6; ++n) {
+            SCOPED_TRACE(n);
+            Image chart;
+            ASSERT_TRUE(decode_gif_file(station.archived(n).string(), chart));
+            EXPECT_EQ(count_colour(chart, colours::red) + count_colour(chart, colours::green), 0);
+        }
+    }
+
+    // With its separator the same station's soundings are drawn, and nothing is said of the line.
+    StationFolder station;
+    const RunResult run = run_program(station.work(), {"--today", station::today, "--verbose"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err.find("final separator"), std::string::npos) << run.err;
+}
+
 }  // namespace

@@ -209,6 +209,24 @@ TEST(Metrics, APreviousFileThatCannotBeReadIsNamedAndFailsTheRun) {
     EXPECT_EQ(samples(file).count(sample("plotmuf_last_success_timestamp_seconds", station)), 0u);
 }
 
+// A folder given for the file, with its final separator or without: the
+// message says so and what to write, the charts are written, and nothing is
+// put into the folder.
+TEST(Metrics, AFolderGivenForTheFileIsNamedAsAFolder) {
+    for (const char* end : {"/", ""}) {
+        SCOPED_TRACE(end);
+        StationFolder station;
+        const fs::path folder = station.root.make_folder("node-exporter");
+        const std::string given = folder.string() + end;
+        const RunResult run = run_program(station.work(), {"--today", station::today, "--metrics", given, "--verbose"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "plotmuf: metrics: " + given + " is a folder, not a file: give the file's name, such as " +
+                               folder.string() + "/plotmuf.prom\n");
+        EXPECT_TRUE(station.output_bytes() == station::plain_charts());
+        EXPECT_TRUE(fs::is_empty(folder));
+    }
+}
+
 // Several stations on one host write their own files, told apart by the
 // folder: whatever its name holds, the label is the format's and reads
 // back as the folder.

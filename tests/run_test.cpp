@@ -107,13 +107,14 @@ TEST(Run, ArchivesAcrossTheYearEndUnderEachDaysOwnYear) {
 TEST(Run, WithoutConfigurationEverythingIsRelativeToTheWorkingFolder) {
     TempFolder folder;
     RunResult run = run_program(folder.path(), {"--today", "2024-03-03", "--verbose"});
-    // No archive folder there: figures published, bitmaps left, status 1.
+    // No archive folder there: figures published, status 1, and no day that
+    // failed leaves its scratch bitmap behind.
     EXPECT_EQ(run.status, 1);
     // The configuration is named as it was opened, with the system's separator.
     EXPECT_NE(run.err.find((folder.path() / "Quorel_RAV3000I2.ini").string()), std::string::npos) << run.err;
     for (int n = 1; n <= 6; ++n) {
         EXPECT_TRUE(decoded(folder.path() / ("plotMUF" + std::to_string(n) + ".gif"))) << n;
-        EXPECT_TRUE(fs::exists(folder.path() / ("grafico" + std::to_string(n) + ".bmp"))) << n;
+        EXPECT_FALSE(fs::exists(folder.path() / ("grafico" + std::to_string(n) + ".bmp"))) << n;
     }
 
     // With the archive subfolder in the working folder the run is complete.

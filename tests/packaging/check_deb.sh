@@ -11,10 +11,12 @@
 # example station, writing the twelve GIF files of the build's own binary.
 #
 # usage: tests/packaging/check_deb.sh [--install] [OUTPUT_FOLDER]
-#   --install        also install the package with apt-get, check it in
-#                    place (man, the units, a run), and remove it again.
-#                    Root only, on a machine where plotmuf is not installed
-#                    (CI's throwaway machine).
+#   --install        also install the package, check it in place (man, the
+#                    units, a run) and remove it again. Root only. With
+#                    apt-get on the machine, as an operator installs it;
+#                    where plotmuf is installed already, with dpkg in a
+#                    root of its own instead, so that the machine's
+#                    installation is left as it was found.
 #   OUTPUT_FOLDER    where to leave the package; by default it is deleted.
 # needs: cmake, g++, dpkg-dev (dpkg-shlibdeps), lintian, mandoc, groff,
 # man-db, systemd (systemd-analyze), binutils (readelf), git.
@@ -42,11 +44,8 @@ source "$here/units.sh"
 
 if [ "$install" = yes ]; then
     [ "$(id -u)" -eq 0 ] || { echo "$0: --install needs root" >&2; exit 2; }
-    if dpkg-query -W -f '${Status}' plotmuf 2>/dev/null | grep -q ' installed$'; then
-        echo "$0: --install: plotmuf is installed already; not touching it" >&2
-        exit 2
-    fi
 fi
+is_installed() { dpkg-query "$@" -W -f '${Status}' plotmuf 2>/dev/null | grep -q ' installed$'; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/plotmuf-deb.XXXXXX")
 installed=no
@@ -104,6 +103,21 @@ tree=$work/tree
 dpkg-deb -x "$deb" "$tree"
 doc=$tree/usr/share/doc/plotmuf
 
+# The README as installed: each of its links leads to a file installed
+# beside it, or to one of its own headings.
+python3 - "$doc" "$source_dir/tests/docs" >"$work/readme-links" 2>&1 <<'PY' || fail "the installed README: $(cat "$work/readme-links")"
+import pathlib
+import sys
+sys.path.insert(0, sys.argv[2])
+import check_links
+root = pathlib.Path(sys.argv[1]).resolve()
+readme = root / "README.md"
+broken = [f"line {n}: ({target}): {why}" for n, target in check_links.links(readme)
+          if (why := check_links.broken(root, readme, target))]
+print("\n".join(broken))
+sys.exit(1 if broken else 0)
+PY
+
 # A stripped binary, and no build or source folder named in any file.
 readelf -S "$tree/usr/bin/plotmuf" | grep -Eq '\.symtab|\.debug_' && fail "usr/bin/plotmuf is not stripped"
 for folder in "$build" "$source_dir"; do
@@ -138,16 +152,20 @@ for option in $("$tree/usr/bin/plotmuf" --help | grep -oE -- '--[a-z-]+' | sort 
     grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" "$work/tags" || fail "plotmuf.1 has no item for $option"
 done
 
-# The units verified as packaged, but for the program's path: the package's
-# /usr/bin/plotmuf, which verify wants to find, is not installed here.
-units=$work/units
-mkdir "$units"
-cp "$tree"/usr/lib/systemd/system/plotmuf@.timer "$units/"
-sed "s|^ExecStart=/usr/bin/plotmuf |ExecStart=$tree/usr/bin/plotmuf |" \
-    "$tree/usr/lib/systemd/system/plotmuf@.service" >"$units/plotmuf@.service"
-[ "$(diff "$tree/usr/lib/systemd/system/plotmuf@.service" "$units/plotmuf@.service" | grep -c '^>')" -eq 1 ] ||
-    fail "plotmuf@.service: no single line ExecStart=/usr/bin/plotmuf ..."
-verify_units "$units" "$tree/usr/share/man" || fail "systemd-analyze verify of the packaged units"
+# verify_units_below ROOT UNITS: the units of the package unpacked or
+# installed below ROOT verified as they are, but for the program's path,
+# ROOT's /usr/bin/plotmuf (verify wants to find it), in a copy in UNITS.
+verify_units_below() {
+    local root=$1 units=$2
+    mkdir "$units"
+    cp "$root"/usr/lib/systemd/system/plotmuf@.timer "$units/"
+    sed "s|^ExecStart=/usr/bin/plotmuf |ExecStart=$root/usr/bin/plotmuf |" \
+        "$root/usr/lib/systemd/system/plotmuf@.service" >"$units/plotmuf@.service"
+    [ "$(diff "$root/usr/lib/systemd/system/plotmuf@.service" "$units/plotmuf@.service" | grep -c '^>')" -eq 1 ] ||
+        { echo "plotmuf@.service: no single line ExecStart=/usr/bin/plotmuf ..." >&2; return 1; }
+    verify_units "$units" "$root/usr/share/man"
+}
+verify_units_below "$tree" "$work/units" || fail "systemd-analyze verify of the packaged units"
 
 # run_example PLOTMUF FOLDER: PLOTMUF run on a fresh copy of the example
 # station in FOLDER, for the date the example has data for; it must write
@@ -170,7 +188,7 @@ run_example "$build/plotmuf" "$work/reference"
 run_example "$tree/usr/bin/plotmuf" "$work/packaged"
 same_charts "$work/packaged" "$work/reference"
 
-if [ "$install" = yes ]; then
+if [ "$install" = yes ] && ! is_installed; then
     # Installed the way an operator does it, checked in place, removed.
     apt-get install -y -qq "$deb" >"$work/apt" 2>&1 || fail "apt-get install: $(cat "$work/apt")"
     installed=yes
@@ -187,9 +205,38 @@ if [ "$install" = yes ]; then
     for file in /usr/bin/plotmuf /usr/lib/systemd/system/plotmuf@.service /usr/share/man/man1/plotmuf.1.gz; do
         [ ! -e "$file" ] || fail "$file is left after apt-get remove"
     done
-    ! dpkg-query -W -f '${Status}' plotmuf 2>/dev/null | grep -q ' installed$' ||
-        fail "still installed after apt-get remove"
+    ! is_installed || fail "still installed after apt-get remove"
     echo "Installed with apt-get, checked in place and removed"
+elif [ "$install" = yes ]; then
+    # An operator's machine, where plotmuf is installed already: the package
+    # goes into a root of its own with a dpkg database of its own (its one
+    # dependency, the C library, is the machine's), is checked there and
+    # purged again; the machine's plotmuf is not touched.
+    echo "plotmuf $(dpkg-query -W -f '${Version}' plotmuf) is installed on this machine and stays so:" \
+        "the package is installed, checked and purged in a root of its own instead"
+    root=$work/root
+    admin=$root/var/lib/dpkg
+    mkdir -p "$admin/info" "$admin/updates"
+    touch "$admin/status" "$admin/available"
+    in_root=(--root="$root" --log=/dev/null)
+    dpkg "${in_root[@]}" --force-depends -i "$deb" >"$work/dpkg" 2>&1 || fail "dpkg --root -i: $(cat "$work/dpkg")"
+    is_installed --admindir="$admin" || fail "not installed in $root"
+    [ "$(MANPATH="$root/usr/share/man" man -w plotmuf 2>&1)" = "$root/usr/share/man/man1/plotmuf.1.gz" ] ||
+        fail "man -w plotmuf: $(MANPATH="$root/usr/share/man" man -w plotmuf 2>&1)"
+    diff <(expected_files usr debian | awk '{ print "/" $2 }') \
+        <(dpkg "${in_root[@]}" -L plotmuf | grep -vx '/\.' | sort) >"$work/diff" ||
+        fail "dpkg --root -L plotmuf: $(cat "$work/diff")"
+    verify_units_below "$root" "$work/installed-units" || fail "systemd-analyze verify of the installed units"
+    cp -r "$root/usr/share/doc/plotmuf/example" "$work/installed"
+    (cd "$work/installed" && "$root/usr/bin/plotmuf" --today 2024-03-03 --verbose) ||
+        fail "the installed plotmuf: status $?"
+    same_charts "$work/installed" "$work/reference"
+    dpkg "${in_root[@]}" --purge plotmuf >"$work/dpkg" 2>&1 || fail "dpkg --root --purge: $(cat "$work/dpkg")"
+    left=$(find "$root" -mindepth 1 -not -path "$admin" -not -path "$admin/*" \( -type f -o -type l \) -print)
+    [ -z "$left" ] || fail "left in $root after dpkg --purge: $left"
+    ! is_installed --admindir="$admin" || fail "still installed in $root after dpkg --purge"
+    is_installed || fail "the machine's plotmuf is no longer installed"
+    echo "Installed with dpkg in a root of its own, checked there and purged; the machine's plotmuf left as it was"
 fi
 
 echo "Package checks done in $((SECONDS - start)) s"

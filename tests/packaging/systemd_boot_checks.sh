@@ -98,16 +98,36 @@ owners=$(find /srv/station2 -name '*.gif' -printf '%u:%g %M\n' | sort -u)
 
 # 5. The run's figures for Prometheus through node_exporter's textfile
 # collector, with the drop-in of the manual: written whole by the
-# sandboxed service.
+# sandboxed service, which needs no ReadWritePaths= below /var. The
+# folder is root's, as Debian's prometheus-node-exporter makes it.
 textfiles=/var/lib/prometheus/node-exporter
 mkdir -p "$textfiles" /etc/systemd/system/plotmuf@srv-station.service.d
-printf '[Service]\nExecStart=\nExecStart=/usr/bin/plotmuf --verbose --metrics %s/plotmuf-station.prom\nReadWritePaths=%s\n' \
-    "$textfiles" "$textfiles" >/etc/systemd/system/plotmuf@srv-station.service.d/metrics.conf
+chmod 0755 "$textfiles"
+printf '[Service]\nExecStart=\nExecStart=/usr/bin/plotmuf --verbose --archive-page --metrics %s/plotmuf-station.prom\n' \
+    "$textfiles" >/etc/systemd/system/plotmuf@srv-station.service.d/options.conf
 systemctl daemon-reload
 run /srv/station 0
 grep -qx 'plotmuf_charts_exported{folder="/srv/station"} 6' "$textfiles/plotmuf-station.prom" ||
     fail "$textfiles/plotmuf-station.prom: $(head -c 300 "$textfiles/plotmuf-station.prom" 2>&1)"
+[ -f /srv/station/previsioni/previous_RAV3000I2_plots/index.html ] || fail "/srv/station: no archive page"
 [ -z "$(find "$textfiles" -name '.*.tmp')" ] || fail "$textfiles: temporary files left"
+
+# The same as the user meteo (the drop-in of step 4): its runs fail at the
+# metrics until the manual's command lets its group add files to the
+# folder; the sticky bit keeps root's file there out of its reach.
+printf '[Service]\nExecStart=\nExecStart=/usr/bin/plotmuf --verbose --metrics %s/plotmuf-station2.prom\n' \
+    "$textfiles" >/etc/systemd/system/plotmuf@srv-station2.service.d/options.conf
+systemctl daemon-reload
+run /srv/station2 1
+journalctl -u plotmuf@srv-station2.service -o cat --no-pager | grep -q 'metrics: .*Permission denied' ||
+    fail "plotmuf@srv-station2.service: no 'metrics: ... Permission denied' in the journal"
+dpkg-statoverride --update --add root meteo 1775 "$textfiles" || fail "dpkg-statoverride: status $?"
+before=$(sha256sum "$textfiles/plotmuf-station.prom")
+run /srv/station2 0
+[ "$(stat -c %U "$textfiles/plotmuf-station2.prom" 2>&1)" = meteo ] ||
+    fail "$textfiles/plotmuf-station2.prom: $(ls -l "$textfiles" 2>&1)"
+su -s /bin/sh meteo -c "rm -f $textfiles/plotmuf-station.prom" 2>/dev/null
+[ "$(sha256sum "$textfiles/plotmuf-station.prom")" = "$before" ] || fail "$textfiles/plotmuf-station.prom: meteo could change root's file"
 
 # 6. A station unscheduled with the manual's command.
 systemctl disable --now plotmuf@srv-station.timer || fail "systemctl disable --now: status $?"
