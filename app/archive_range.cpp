@@ -67,6 +67,7 @@ void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_mo
             unreadable = true;
             break;
         }
+        if (range.first == sys_days{from}) clear_stale_temporaries(false);
 
         // Drawing a chart costs about as much as reading its day's
         // soundings, and a station's machine has two cores at least: a copy

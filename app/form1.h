@@ -6,10 +6,12 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/run_output.h"
@@ -60,6 +62,13 @@ public:
     int failures = 0;
     // What the run did, for its figures.
     RunRecord record;
+
+    // app/stale_temporaries.cpp: the temporaries that runs killed part way
+    // left in the folders a run writes to (a scheduled run: the forecast,
+    // publication and archive folders; a range: the archive), and in
+    // `folder`, those of the files whose names `ours` accepts.
+    void clear_stale_temporaries(bool scheduled);
+    void clear_stale_temporaries(const std::string& folder, const std::function<bool(std::string_view)>& ours);
 
     // app/archive_range.cpp: the archived chart of every day from `from` to
     // `to`, drawn as Form_Load draws it and written straight to the archive.

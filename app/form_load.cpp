@@ -27,6 +27,7 @@ void Form1::Form_Load() {
         report(s.message());
         return;
     }
+    clear_stale_temporaries(true);
 
     for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) {
         const std::string& key = mese_anno[indice_giorno];

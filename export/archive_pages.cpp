@@ -1,5 +1,6 @@
 #include "export/archive_pages.h"
 
+#include <cstdint>
 #include <iterator>
 #include <set>
 
@@ -69,9 +70,34 @@ struct Archive {
     }
 };
 
-std::string head(std::string_view title) {
+// The pages' icon, in the page itself so that no browser asks the server
+// for /favicon.ico: a red curve in a yellow frame, as on the charts.
+constexpr std::string_view icon_svg =
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 16 16\"><rect width=\"16\" height=\"16\"/>"
+    "<rect x=\".5\" y=\".5\" width=\"15\" height=\"15\" fill=\"none\" stroke=\"#ff0\"/>"
+    "<path d=\"M2 12L5 7L8 9L11 4L14 6\" fill=\"none\" stroke=\"#f00\" stroke-width=\"1.5\"/></svg>";
+
+std::string base64(std::string_view bytes) {
+    constexpr const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t group = 0;
+        for (std::size_t k = 0; k < 3; ++k)
+            group = group << 8 | (i + k < bytes.size() ? static_cast<std::uint8_t>(bytes[i + k]) : 0u);
+        for (std::size_t k = 0; k < 4; ++k)
+            out += k <= bytes.size() - i ? digits[group >> (18 - 6 * k) & 63] : '=';
+    }
+    return out;
+}
+
+// The head of a page: its title, and for search engines and link previews
+// what it holds.
+std::string head(std::string_view title, std::string_view description) {
+    static const std::string icon = "data:image/svg+xml;base64," + base64(icon_svg);
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+           "<meta name=\"description\" content=\"" + html_escape(description) + "\">\n"
+           "<link rel=\"icon\" href=\"" + icon + "\">\n<title>" +
            html_escape(title) + "</title>\n<style>\n" + style + "</style>\n</head>\n<body>\n";
 }
 
@@ -200,16 +226,25 @@ std::optional<year_month> page_month(std::string_view file_name) {
 std::string month_page(year_month month, std::span<const year_month_day> charts, const ArchiveExtras& beside) {
     const Archive archive(charts, beside);
     const std::string title = "MUF(3000)F2 charts: " + month_name(month);
-    return head(title) + element("h1", title) + "\n" + pager(month, archive, true) + calendar(month, archive) +
+    bool data = false;  // a chart of the month has its CSV beside it
+    for (const auto& [day, files] : beside) data = data || (files.csv && day.year() / day.month() == month);
+    const std::string description =
+        "MUF(3000)F2 charts of " + month_name(month) + ": one a day" + (data ? ", with their data" : "");
+    return head(title, description) + element("h1", title) + "\n" + pager(month, archive, true) + calendar(month, archive) +
            page_end;
 }
 
 std::string index_page(std::span<const year_month_day> charts, const ArchiveExtras& beside) {
     const Archive archive(charts, beside);
-    const std::string html = head("MUF(3000)F2 charts") + element("h1", "MUF(3000)F2 charts") + "\n";
-    if (archive.months.empty()) return html + element("p", "The archive holds no charts yet.") + "\n" + page_end;
+    const std::string title = "MUF(3000)F2 charts";
+    if (archive.months.empty())
+        return head(title, "MUF(3000)F2 charts, one a day: the archive holds none yet") + element("h1", title) + "\n" +
+               element("p", "The archive holds no charts yet.") + "\n" + page_end;
 
     const year_month latest = *archive.months.rbegin();
+    const std::string html = head(title, "MUF(3000)F2 charts, one a day: the latest month, " + month_name(latest) +
+                                             ", and every month of the archive") +
+                             element("h1", title) + "\n";
     return html + "<h2>" + html_escape("Latest month: ") +
            link(month_page_name(latest), html_escape(month_name(latest))) + "</h2>\n" +
            pager(latest, archive, false) + calendar(latest, archive) + month_list(archive) + page_end;

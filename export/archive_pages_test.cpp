@@ -218,6 +218,36 @@ TEST(IndexPage, SaysSoWhenTheArchiveIsEmpty) {
     EXPECT_EQ(page.find("<img"), std::string::npos);
 }
 
+// Each page says what it holds, and carries its icon inline: a browser asks
+// the server for /favicon.ico only when a page names no icon.
+TEST(Pages, DescribeThemselvesAndCarryTheirIcon) {
+    const auto charts = days_of({2024y / February / 29, 2024y / March / 1, 2024y / March / 3});
+    const ArchiveExtras with_data = {{2024y / March / 3, BesideChart{.csv = true, .svg = false, .description = ""}}};
+    const struct {
+        const char* what;
+        std::string page, description;
+    } cases[] = {
+        {"month", month_page(2024y / March, charts), "MUF(3000)F2 charts of March 2024: one a day"},
+        {"month with data", month_page(2024y / March, charts, with_data),
+         "MUF(3000)F2 charts of March 2024: one a day, with their data"},
+        {"month, data of another", month_page(2024y / February, charts, with_data),
+         "MUF(3000)F2 charts of February 2024: one a day"},
+        {"index", index_page(charts),
+         "MUF(3000)F2 charts, one a day: the latest month, March 2024, and every month of the archive"},
+        {"empty index", index_page({}), "MUF(3000)F2 charts, one a day: the archive holds none yet"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(matches(c.page, R"re(<meta name="description" content="([^"]*)">)re"),
+                  std::vector<std::string>{c.description});
+        const auto icons = matches(c.page, R"re(<link rel="icon" href="([^"]*)">)re");
+        ASSERT_EQ(icons.size(), 1u);
+        // The SVG's text, base64: its first bytes "<svg " are "PHN2ZyB".
+        EXPECT_TRUE(icons[0].starts_with("data:image/svg+xml;base64,PHN2ZyB")) << icons[0];
+        EXPECT_EQ((icons[0].size() - std::string_view("data:image/svg+xml;base64,").size()) % 4, 0u);
+    }
+}
+
 TEST(Pages, AreSelfContainedDeterministicHtml5) {
     const auto charts = days_of({2023y / December / 31, 2024y / March / 3, 2024y / March / 1, 2024y / March / 3});
     auto sorted = charts;
@@ -248,9 +278,11 @@ TEST(Pages, AreSelfContainedDeterministicHtml5) {
         EXPECT_EQ(page.find("url("), std::string::npos);
         EXPECT_EQ(page.find('\r'), std::string::npos);
         EXPECT_TRUE(std::all_of(page.begin(), page.end(), [](char ch) { return ch > 0 && ch < 0x7f; }));
-        // Every link and source: a file of the archive folder, by its own name.
+        // Every link and source: a file of the archive folder, by its own
+        // name, or the icon held in the page itself.
         for (const std::string& target : matches(page, R"re((?:href|src)="([^"]*)")re"))
-            EXPECT_TRUE(std::regex_match(target, std::regex(R"([0-9]{4}-[0-9]{2}\.html|index\.html|[0-9]{7}\.gif)")))
+            EXPECT_TRUE(std::regex_match(target, std::regex(R"([0-9]{4}-[0-9]{2}\.html|index\.html|[0-9]{7}\.gif|)"
+                                                            R"(data:image/svg\+xml;base64,[A-Za-z0-9+/]+=*)")))
                 << target;
     }
 }

@@ -44,6 +44,11 @@ void Form1::write_metrics() {
         ++failures;
         report("metrics: the last success is not carried over: " + read.message());
     }
+    // The metrics file's folder, "." for a bare name.
+    const std::string& path = settings_.metrics;
+    const std::string_view name = platform::file_name(path);
+    const std::string folder = name.size() == path.size() ? ".\\" : path.substr(0, path.size() - name.size());
+    clear_stale_temporaries(folder, [&](std::string_view temporary_of) { return temporary_of == name; });
     const std::string text = metrics_text(record, times);
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     if (Status s = platform::write_file_atomic(settings_.metrics, bytes); !s) {

@@ -11,6 +11,24 @@
 namespace platform {
 namespace {
 
+constexpr std::string_view temporary_suffix = ".tmp";
+constexpr int temporary_attempts = 100;
+// A temporary this old belongs to no run still going, whatever its process id says.
+constexpr std::int64_t stale_after_seconds = 24 * 60 * 60;
+
+// The number that `digits` spell in decimal, without a leading zero (but
+// "0"), if it is at most `most`.
+std::optional<int> decimal(std::string_view digits, long long most) {
+    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits[0] == '0')) return std::nullopt;
+    long long value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > most) return std::nullopt;
+    return static_cast<int>(value);
+}
+
 std::string folder_of(const std::string& native) {
     const std::size_t slash = native.find_last_of(std::string(1, system::separator) + ":");
     return slash == std::string::npos ? "" : native.substr(0, slash + 1);
@@ -22,9 +40,9 @@ Status create_temporary(const std::string& native, std::string& temporary, syste
     const std::string folder = folder_of(native);
     const std::string name = native.substr(folder.size());
     Status created = Status::fail("cannot create a file beside " + native);
-    static const std::string process = std::to_string(system::process_id());  // asked once a run
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder + "." + name + "." + process + "-" + std::to_string(attempt) + ".tmp";
+    static const int process = system::process_id();  // asked once a run
+    for (int attempt = 0; attempt < temporary_attempts; ++attempt) {
+        temporary = folder + temporary_name(name, process, attempt);
         bool exists = false;
         created = system::create_new(temporary, native, file, exists);
         if (created || !exists) break;
@@ -216,5 +234,46 @@ bool names_nothing(const std::string& path) { return system::names_nothing(nativ
 bool is_folder(const std::string& path) { return !path.empty() && system::is_folder(native_path(path)); }
 
 char own_separator() { return system::separator; }
+
+std::string temporary_name(std::string_view name, int process, int attempt) {
+    return "." + std::string(name) + "." + std::to_string(process) + "-" + std::to_string(attempt) +
+           std::string(temporary_suffix);
+}
+
+std::optional<TemporaryOf> temporary_of(std::string_view file_name) {
+    if (!file_name.starts_with('.') || !file_name.ends_with(temporary_suffix)) return std::nullopt;
+    std::string_view rest = file_name.substr(1, file_name.size() - 1 - temporary_suffix.size());
+    const std::size_t dash = rest.rfind('-');
+    if (dash == std::string_view::npos) return std::nullopt;
+    const std::size_t dot = rest.rfind('.', dash);
+    if (dot == std::string_view::npos || dot == 0) return std::nullopt;
+    const auto process = decimal(rest.substr(dot + 1, dash - dot - 1), 0x7fffffff);
+    const auto attempt = decimal(rest.substr(dash + 1), temporary_attempts - 1);
+    if (!process || *process == 0 || !attempt) return std::nullopt;
+    return TemporaryOf{rest.substr(0, dot), *process};
+}
+
+std::vector<Status> remove_stale_temporaries(const std::string& folder,
+                                             const std::function<bool(std::string_view name)>& ours) {
+    const std::string native = native_path(folder);
+    std::vector<std::string> found;
+    const Status listed = system::list_folder(native, [&](std::span<const system::FolderEntry> entries) {
+        for (const system::FolderEntry& entry : entries) {
+            if (entry.type == system::FolderEntry::other) continue;
+            const auto temporary = temporary_of(entry.name);
+            if (temporary && ours(temporary->name)) found.emplace_back(entry.name);
+        }
+    });
+    std::vector<Status> failed;
+    if (!listed) return failed;
+    for (const std::string& name : found) {
+        const std::string path = native + name;
+        const auto age = system::seconds_since_written(path);
+        if (!age) continue;  // gone: renamed by its run, or removed by another
+        if (*age <= stale_after_seconds && system::process_running(temporary_of(name)->process)) continue;
+        if (Status s = system::remove(path); !s && system::seconds_since_written(path)) failed.push_back(s);
+    }
+    return failed;
+}
 
 }  // namespace platform

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -113,5 +115,28 @@ bool names_nothing(const std::string& path);
 bool is_folder(const std::string& path);
 // The system's own separator, as a folder name offered to the user ends.
 char own_separator();
+
+// The temporary file name that write_file_atomic and DurableWrites give a
+// new `name` in process `process`, attempt `attempt` (0 to 99):
+// ".plotMUF4.gif.23848-0.tmp".
+std::string temporary_name(std::string_view name, int process, int attempt);
+
+// What a name of exactly that form tells: the file it was to replace and
+// the process that wrote it. Any other name, nullopt.
+struct TemporaryOf {
+    std::string_view name;
+    int process = 0;
+};
+std::optional<TemporaryOf> temporary_of(std::string_view file_name);
+
+// Temporaries stay behind when a process is killed between writing one and
+// renaming it. This removes from `folder` (which ends with a separator)
+// those of files whose names `ours` accepts, when the process that wrote
+// them runs no more, or they were written more than a day ago whatever it
+// says (process ids are reused); the temporary of a run still going is
+// kept. A folder that cannot be listed is left alone. Returns the removals
+// that failed; a file that went meanwhile is no failure.
+std::vector<Status> remove_stale_temporaries(const std::string& folder,
+                                             const std::function<bool(std::string_view name)>& ours);
 
 }  // namespace platform

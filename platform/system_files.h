@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,6 +56,13 @@ Status replace(const std::string& from, const std::string& to);
 // Returns once the names in `folder` (a renamed file) are on the disk.
 Status flush_folder(const std::string& folder);
 Status remove(const std::string& path);
+
+// Whether the process `id` is running now. Where the system cannot tell
+// (POSIX: not allowed to signal it), it is taken as running.
+bool process_running(int id);
+// Seconds since the file `path` was last written; nullopt when it is not
+// there (or cannot be looked at).
+std::optional<std::int64_t> seconds_since_written(const std::string& path);
 
 struct FolderEntry {
     std::string_view name;

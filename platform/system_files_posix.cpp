@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -114,6 +116,18 @@ Status flush_folder(const std::string& folder) {
 Status remove(const std::string& path) {
     if (::unlink(path.c_str()) != 0) return failure("cannot delete", path);
     return Status::ok();
+}
+
+bool process_running(int id) {
+    // Signal 0 only asks: no such process is ESRCH; EPERM is one of
+    // another user, running.
+    return id > 0 && (::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH);
+}
+
+std::optional<std::int64_t> seconds_since_written(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+    return static_cast<std::int64_t>(std::time(nullptr)) - static_cast<std::int64_t>(info.st_mtime);
 }
 
 namespace {

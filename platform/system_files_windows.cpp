@@ -172,6 +172,30 @@ Status remove(const std::string& path) {
     return Status::ok();
 }
 
+bool process_running(int id) {
+    // A process that has ended but whose handle someone still holds opens
+    // too: its exit code tells. Refused for its rights (another user's, a
+    // protected one), it is there.
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+    DWORD code = 0;
+    const bool running = !GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
+std::optional<std::int64_t> seconds_since_written(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA info{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return std::nullopt;
+    FILETIME now_time{};
+    GetSystemTimeAsFileTime(&now_time);
+    // Both in units of 100 ns.
+    const auto ticks = [](FILETIME t) {
+        return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    return (ticks(now_time) - ticks(info.ftLastWriteTime)) / 10'000'000;
+}
+
 Status list_folder(const std::string& folder, const std::function<void(std::span<const FolderEntry>)>& visit) {
     // The standard information brings the short 8.3 name of each entry as
     // well: a file opens under it too.

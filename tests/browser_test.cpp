@@ -209,4 +209,24 @@ TEST(ArchivePages, EveryMonthWithChartsGetsItsPage) {
     EXPECT_NE(run.out.find("6 passed, 0 failed"), std::string::npos) << run.out;
 }
 
+// Served over loopback, a month page and the index score full marks in
+// Lighthouse for accessibility, best practices and SEO, and pa11y's axe and
+// HTML_CodeSniffer runners find nothing (tests/browser/audit_pages.py).
+TEST(ArchivePages, ServedOverLoopbackScoreFullMarksInLighthouseAndPa11y) {
+    TempFolder example;
+    copy_example(example);
+    const fs::path archive = example.path() / "previsioni" / "previous_RAV3000I2_plots";
+    ASSERT_EQ(run_program(example.path(), {"--archive", "2024-02-01", "2024-02-29"}).status, 0);
+    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--archive-page"}).status, 0);
+
+    const RunResult run = check("audit_pages.py", {archive.string(), "2024-03.html", "index.html"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    for (const char* page : {"2024-03.html", "index.html"}) {
+        const std::string scores = std::string(page) + ": Lighthouse accessibility 100, best-practices 100, seo 100";
+        EXPECT_NE(run.out.find(scores), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(std::string(page) + ": pa11y (axe, htmlcs): 0 issues"), std::string::npos) << run.out;
+    }
+    std::printf("%s", run.out.c_str());
+}
+
 }  // namespace

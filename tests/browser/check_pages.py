@@ -355,6 +355,8 @@ def browser_faults(browser, folder, page, counts):
             if target is not None and not os.path.isfile(target):
                 faults.append(f"{picture['element']}: {os.path.relpath(target, folder)} does not exist")
     for link in report["links"]:
+        if link["url"].startswith("data:"):
+            continue  # held in the page itself (its icon): nothing to fetch
         target = inside(folder, link["url"])
         if target is None:
             faults.append(f"{link['element']}: leads outside the folder ({link['url']})")

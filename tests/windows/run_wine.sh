@@ -223,6 +223,39 @@ grep -E ':Call KERNEL32.(FlushFileBuffers|MoveFileExA)' "$work/relay" | sed 's/^
     awk '!/MoveFileExA/ || /2024058/' >"$work/calls"
 check_flushes "$work/calls" 1 >"$work/flushes" || fail "scheduled run, day 1: $(cat "$work/flushes")"
 
+# 6. Temporaries that runs killed part way left behind: the run removes its
+# own of a process that is gone (an id never given) or written over a day
+# ago, and keeps one of a process still running (a ping.exe that this script
+# started, its id as winedbg lists it) and names that only look like them.
+station="$WINEPREFIX/drive_c/residui"
+make_station "$station" web 'C:\residui\previsioni\' 'C:\residui\autoscalati\' 'C:\residui\web\'
+wine cmd /c "ping -n 120 127.0.0.1 >nul" </dev/null >/dev/null 2>&1 &
+keeper=$!
+live=""
+for _ in $(seq 100); do
+    live=$(winedbg --command "info proc" </dev/null 2>/dev/null | awk "/'ping.exe'/ { sub(/^=/, \"\", \$1); print \$1; exit }")
+    [ -n "$live" ] && break
+    sleep 0.2
+done
+[ -n "$live" ] || fail "temporaries: no ping.exe in winedbg's list of processes"
+live=$((16#${live:-0}))
+dead=4000000
+archive=previsioni/previous_RAV3000I2_plots
+removed=("web/.plotMUF4.gif.$dead-0.tmp" "previsioni/.grafico3.bmp.$dead-0.tmp" "$archive/.2024063.gif.$dead-0.tmp"
+    "web/.plotMUF2.gif.$live-0.tmp")
+kept=("web/.plotMUF1.gif.$live-0.tmp" "web/.plotMUF4.gif.$dead-100.tmp" "web/.plotMUF7.gif.$dead-0.tmp" "web/other.tmp")
+for file in "${removed[@]}" "${kept[@]}"; do printf partial >"$station/$file"; done
+touch -d '2 days ago' "$station/web/.plotMUF2.gif.$live-0.tmp" "$station/web/other.tmp"
+status=0
+run_windows 'C:\residui' --today "$today" --verbose || status=$?
+[ "$status" -eq 0 ] && [ ! -s "$work/err" ] || fail "temporaries: status $status: $(cat "$work/err")"
+for file in "${removed[@]}"; do [ ! -e "$station/$file" ] || fail "temporaries: $file kept"; done
+for file in "${kept[@]}"; do [ -e "$station/$file" ] || fail "temporaries: $file removed"; done
+wine taskkill /f /pid "$live" >/dev/null 2>&1 || kill "$keeper" 2>/dev/null || true
+wait "$keeper" 2>/dev/null || true
+for file in "${kept[@]}"; do rm -f "$station/$file"; done
+check_station "$station" web
+
 echo "Wine tests done in $((SECONDS - start)) s"
 if [ "$failures" -ne 0 ]; then
     echo "$failures Wine check(s) failed" >&2

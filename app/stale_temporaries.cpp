@@ -1,0 +1,55 @@
+// What runs killed part way left behind: the temporaries of files that this
+// program writes, in the folders that this run writes to anyway.
+
+#include <string>
+#include <string_view>
+
+#include "app/form1.h"
+#include "export/chart_files.h"
+#include "platform/files.h"
+
+namespace {
+
+// "grafico1.bmp" to "grafico6.bmp", and likewise the published charts.
+bool day_file(std::string_view name, std::string_view start, std::string_view extension) {
+    return name.size() == start.size() + 1 + extension.size() && name.starts_with(start) &&
+           name[start.size()] >= '1' && name[start.size()] <= '6' && name.ends_with(extension);
+}
+
+bool scratch_bitmap(std::string_view name) { return day_file(name, "grafico", ".bmp"); }
+
+bool published_file(std::string_view name) {
+    for (const std::string_view extension : {".gif", ".csv", ".svg"})
+        if (day_file(name, "plotMUF", extension)) return true;
+    return false;
+}
+
+// "yyyy-mm.html".
+bool month_page_file(std::string_view name) {
+    if (name.size() != 12 || !name.ends_with(".html") || name[4] != '-') return false;
+    for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u})
+        if (name[i] < '0' || name[i] > '9') return false;
+    const int month = (name[5] - '0') * 10 + (name[6] - '0');
+    return month >= 1 && month <= 12;
+}
+
+bool archive_file(std::string_view name) {
+    for (const std::string_view extension : {".gif", ".csv", ".svg"})
+        if (archived_chart_day(name, extension)) return true;
+    return name == "index.html" || month_page_file(name);
+}
+
+}  // namespace
+
+void Form1::clear_stale_temporaries(const std::string& folder, const std::function<bool(std::string_view)>& ours) {
+    // Left where it is, a temporary costs a little room: never a failure.
+    for (const Status& s : platform::remove_stale_temporaries(folder, ours)) report(s.message());
+}
+
+void Form1::clear_stale_temporaries(bool scheduled) {
+    if (scheduled) {
+        clear_stale_temporaries(cartella_previsioni, scratch_bitmap);
+        clear_stale_temporaries(cartella_figure, published_file);
+    }
+    clear_stale_temporaries(archive_folder(), archive_file);
+}
