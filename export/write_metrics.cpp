@@ -20,10 +20,10 @@ void Form1::write_metrics() {
     if (settings_.metrics.empty()) return;
     // A folder given for the file: the replacement would fail with the
     // system's word for something else ("Not a directory").
-    const std::string& name = settings_.metrics;
-    if (platform::is_folder(name)) {
+    const std::string& path = settings_.metrics;
+    if (platform::is_folder(path)) {
         ++failures;
-        const std::string folder = platform::native_path(name);
+        const std::string folder = platform::native_path(path);
         const bool ends = platform::is_separator(folder.back());
         report("metrics: " + folder + " is a folder, not a file: give the file's name, such as " + folder +
                (ends ? "" : std::string(1, platform::own_separator())) + "plotmuf.prom");
@@ -38,20 +38,19 @@ void Form1::write_metrics() {
     if (failures == 0) {
         times.last_success = times.ended;
     } else if (std::vector<std::uint8_t> before;
-               Status read = platform::read_file(settings_.metrics, before, max_metrics_bytes)) {
+               Status read = platform::read_file(path, before, max_metrics_bytes)) {
         times.last_success = last_success_in({reinterpret_cast<const char*>(before.data()), before.size()});
-    } else if (!platform::names_nothing(settings_.metrics)) {
+    } else if (!platform::names_nothing(path)) {
         ++failures;
         report("metrics: the last success is not carried over: " + read.message());
     }
     // The metrics file's folder, "." for a bare name.
-    const std::string& path = settings_.metrics;
     const std::string_view name = platform::file_name(path);
     const std::string folder = name.size() == path.size() ? ".\\" : path.substr(0, path.size() - name.size());
     clear_stale_temporaries(folder, [&](std::string_view temporary_of) { return temporary_of == name; });
     const std::string text = metrics_text(record, times);
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    if (Status s = platform::write_file_atomic(settings_.metrics, bytes); !s) {
+    if (Status s = platform::write_file_atomic(path, bytes); !s) {
         ++failures;
         report("metrics: " + s.message());
     }
