@@ -115,10 +115,15 @@ std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
     return csv;
 }
 
-std::optional<ChartData> read_chart_csv(std::string_view text) {
-    if (!text.starts_with(header) || !text.substr(header.size()).starts_with("\r\n")) return std::nullopt;
+namespace {
+
+// Calls `row` with each point of a CSV that chart_csv wrote, in the file's
+// order; false for any other text, and then `row` may have been called for
+// the points before the fault.
+template <typename Row>
+bool read_points(std::string_view text, Row&& row) {
+    if (!text.starts_with(header) || !text.substr(header.size()).starts_with("\r\n")) return false;
     text.remove_prefix(header.size() + 2);
-    ChartData data;
     while (!text.empty()) {
         // A line ends at the first CR LF outside quotes.
         std::size_t end = 0;
@@ -126,29 +131,46 @@ std::optional<ChartData> read_chart_csv(std::string_view text) {
             if (text[end] == '"') quoted = !quoted;
             else if (!quoted && text.substr(end).starts_with("\r\n")) break;
         }
-        if (end == text.size()) return std::nullopt;
-        const auto row = fields(text.substr(0, end));
+        if (end == text.size()) return false;
+        auto fields_of_row = fields(text.substr(0, end));
         text.remove_prefix(end + 2);
         // 2024-03-03T12:15:00Z
-        if (!row || row->size() != 4) return std::nullopt;
-        const std::string& time = (*row)[0];
-        if (time.size() != 20 || time[10] != 'T' || time.substr(16) != ":00Z") return std::nullopt;
+        if (!fields_of_row || fields_of_row->size() != 4) return false;
+        const std::string& time = (*fields_of_row)[0];
+        if (time.size() != 20 || time[10] != 'T' || time.substr(16) != ":00Z") return false;
         const auto hour = digits(std::string_view(time).substr(11, 2)), minute = digits(std::string_view(time).substr(14, 2));
-        if (!hour || !minute || time[13] != ':' || *hour > 23 || *minute > 59) return std::nullopt;
+        if (!hour || !minute || time[13] != ':' || *hour > 23 || *minute > 59) return false;
         ChartPoint point;
         point.minute = *hour * 60 + *minute;
-        if ((*row)[1] == series_names[0]) point.series = ChartPoint::Series::forecast;
-        else if ((*row)[1] != series_names[1]) return std::nullopt;
-        if (!(*row)[2].empty()) {
-            point.tenths = tenths_of((*row)[2]);
-            if (!point.tenths) return std::nullopt;
+        if ((*fields_of_row)[1] == series_names[0]) point.series = ChartPoint::Series::forecast;
+        else if ((*fields_of_row)[1] != series_names[1]) return false;
+        if (!(*fields_of_row)[2].empty()) {
+            point.tenths = tenths_of((*fields_of_row)[2]);
+            if (!point.tenths) return false;
         } else if (point.series == ChartPoint::Series::forecast) {
-            return std::nullopt;
+            return false;
         }
-        point.file = (*row)[3];
-        data.points.push_back(std::move(point));
+        point.file = std::move((*fields_of_row)[3]);
+        row(std::move(point));
     }
+    return true;
+}
+
+}  // namespace
+
+std::optional<ChartData> read_chart_csv(std::string_view text) {
+    ChartData data;
+    if (!read_points(text, [&](ChartPoint&& point) { data.points.push_back(std::move(point)); })) return std::nullopt;
     data.forecast_drawn = std::any_of(data.points.begin(), data.points.end(),
                                       [](const ChartPoint& p) { return p.series == ChartPoint::Series::forecast; });
     return data;
+}
+
+std::optional<std::vector<ObservedValue>> read_observed_values(std::string_view text) {
+    std::vector<ObservedValue> values;
+    const bool read = read_points(text, [&](ChartPoint&& point) {
+        if (point.series == ChartPoint::Series::observed) values.push_back({point.minute, point.tenths});
+    });
+    if (!read) return std::nullopt;
+    return values;
 }

@@ -15,6 +15,9 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "export/month_statistics.h"
 #include "series/chart_data.h"
 
 std::string chart_csv(const ChartData& data, std::chrono::year_month_day day);
@@ -22,6 +25,9 @@ std::string chart_csv(const ChartData& data, std::chrono::year_month_day day);
 // The points of a CSV that chart_csv wrote (their series, minute, value
 // and file, in the file's order); nullopt for any other text.
 std::optional<ChartData> read_chart_csv(std::string_view text);
+// Of the same, the soundings alone, each as its minute and value: what an
+// archived day gives its month.
+std::optional<std::vector<ObservedValue>> read_observed_values(std::string_view text);
 
 // A value in tenths of MHz as MHz with one decimal: "12.3", "0.0", "-0.5".
 std::string megahertz(std::int16_t tenths);
