@@ -65,6 +65,14 @@ TEST(ChartCsv, ReadsBackWhatItWroteAndNothingElse) {
     EXPECT_EQ(back->points[1].tenths, std::nullopt);
     EXPECT_EQ(back->points[2].tenths, -123);
     EXPECT_EQ(back->points[2].series, observed);
+    // The soundings alone, as a month reads them.
+    const auto values = read_observed_values(chart_csv(data, 2024y / March / 3));
+    ASSERT_TRUE(values);
+    ASSERT_EQ(values->size(), 2u);
+    EXPECT_EQ((*values)[0].minute, 17);
+    EXPECT_EQ((*values)[0].tenths, std::nullopt);
+    EXPECT_EQ((*values)[1].minute, 1439);
+    EXPECT_EQ((*values)[1].tenths, -123);
 
     const std::string header = "time_utc,series,muf3000f2_mhz,file\r\n";
     for (const std::string& text : {
@@ -75,6 +83,7 @@ TEST(ChartCsv, ReadsBackWhatItWroteAndNothingElse) {
              header + "2024-03-03T10:15:00Z,observed,12.3,\"x\r\n"}) {
         SCOPED_TRACE(text);
         EXPECT_FALSE(read_chart_csv(text));
+        EXPECT_FALSE(read_observed_values(text));
     }
 }
 
