@@ -12,7 +12,14 @@
  *     names and renamed over them; day 1's archived GIF flushed to the disk
  *     before its rename and its folder after it, as a run keeps it.
  *
- *   least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6
+ *   least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6 [CSV_BYTES MONTH...]
+ *
+ * With CSV_BYTES and the months a run with --monthly writes (yyyy-mm), the
+ * least more that such a run does: a CSV of CSV_BYTES beside each of the
+ * twelve charts, written as the chart is; then for each month every
+ * archived day's CSV of the month that is there read whole, and the
+ * month's two tables and its chart (GIF_BYTES) written beside their names
+ * and renamed, all of them flushed to the disk together.
  *
  * The sounding names are FOLDER STEM hh mm SUFFIX, for hh 00..23 and mm
  * 01..59 then 00. The files written are named floor* so that the station's
@@ -64,6 +71,61 @@ static int replace(const char* path, size_t bytes, int durable) {
     return 0;
 }
 
+/* The month's files of `month` (yyyy-mm), written like charts and flushed
+ * with the folder once for all of them: the archived days read first. */
+static int write_months(char** months, int count, size_t gif_bytes) {
+    char path[512];
+    int fds[64];
+    char names[64][256];
+    int files = 0;
+    for (int i = 0; i < count; ++i) {
+        int year = 0, month = 0;
+        if (sscanf(months[i], "%d-%d", &year, &month) != 2) return -1;
+        static const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        int first = 1;
+        for (int m = 1; m < month; ++m) first += lengths[m - 1] + (m == 2 && year % 4 == 0);
+        const int days = lengths[month - 1] + (month == 2 && year % 4 == 0);
+        for (int d = 0; d < days; ++d) {
+            snprintf(path, sizeof path, "previsioni/previous_RAV3000I2_plots/%04d%03d.csv", year, first + d);
+            const int fd = open(path, O_RDONLY | O_CLOEXEC);
+            if (fd == -1) continue;
+            while (read(fd, chart_buffer, sizeof chart_buffer) > 0) {
+            }
+            close(fd);
+        }
+        /* hourly table, summary, chart */
+        const size_t sizes[3] = {(size_t)(100 + 100 * days), 1500, gif_bytes};
+        for (int f = 0; f < 3 && files < 64; ++f) {
+            snprintf(names[files], sizeof names[files], "previsioni/previous_RAV3000I2_plots/floor-%s-%d", months[i], f);
+            snprintf(path, sizeof path, "%s.%d.tmp", names[files], (int)getpid());
+            const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+            if (fd == -1 || write(fd, chart_buffer, sizes[f]) != (ssize_t)sizes[f]) return -1;
+            fds[files++] = fd;
+        }
+    }
+    for (int f = 0; f < files; ++f) {
+        snprintf(path, sizeof path, "%s.%d.tmp", names[f], (int)getpid());
+        if (fdatasync(fds[f]) != 0 || close(fds[f]) != 0 || rename(path, names[f]) != 0) return -1;
+    }
+    const int dir = open("previsioni/previous_RAV3000I2_plots", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir == -1 || fsync(dir) != 0) return -1;
+    close(dir);
+    return 0;
+}
+
+/* A CSV of `bytes` beside each chart of the six days, as the run writes it. */
+static int write_csvs(size_t bytes) {
+    if (bytes == 0 || bytes > sizeof chart_buffer) return -1;
+    char path[256];
+    for (int day = 1; day <= 6; ++day) {
+        snprintf(path, sizeof path, "web/floorMUF%d.csv", day);
+        if (replace(path, bytes, 0) != 0) return -1;
+        snprintf(path, sizeof path, "previsioni/previous_RAV3000I2_plots/floor%d.csv", day);
+        if (replace(path, bytes, day == 1) != 0) return -1;
+    }
+    return 0;
+}
+
 static int write_charts(size_t gif_bytes) {
     if (gif_bytes == 0 || gif_bytes > sizeof chart_buffer) return -1;
     char path[256];
@@ -84,8 +146,8 @@ static int write_charts(size_t gif_bytes) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 10) {
-        fprintf(stderr, "usage: least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6\n");
+    if (argc < 10 || argc == 11) {
+        fprintf(stderr, "usage: least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6 [CSV_BYTES MONTH...]\n");
         return 2;
     }
     const char* folder = argv[1];
@@ -129,6 +191,8 @@ int main(int argc, char** argv) {
         }
     }
     if (write_charts((size_t)atol(argv[3])) != 0) return 1;
+    if (argc > 11 && (write_csvs((size_t)atol(argv[10])) != 0 || write_months(argv + 11, argc - 11, (size_t)atol(argv[3])) != 0))
+        return 1;
     printf("%d\n", found);
     return 0;
 }

@@ -14,6 +14,12 @@
 #     soundings every 5 minutes at most 40 KB;
 #   - peak resident memory under 8 MiB, with and without those options;
 #   - every chart's GIF file no larger than what `gifsicle -O3` makes of it;
+#   - --monthly: a scheduled run in the year folder (its archive holding
+#     the days' CSVs of its two months) within 1.25 times least_work.c with
+#     what such a run writes besides (the CSVs, the archived days of its
+#     months read, the months' files written durably); and the year's
+#     archive redrawn with --monthly within 1.1 times the same redraw with
+#     --csv, in wall time and in instructions;
 #   - the archive of a year redrawn (--archive, 365 days) in the folder of a
 #     station sounding every 5 minutes within least_range.c, the least work
 #     of such a redraw (the listing, the year's soundings read once, 365
@@ -226,6 +232,42 @@ check "range: wall time <= least work" "$(awk -v r="$ratio" 'BEGIN { print (r <=
 check "range: --csv <= 1.3 x the redraw" "$(awk -v r="$csv_ratio" 'BEGIN { print (r <= 1.3) }')" "$csv_ratio x"
 check "range: peak RSS < 8 MiB" "$(( year_kib < 8192 && years_kib < 8192 ))" "$year_kib / $years_kib KiB"
 check "range: <= 800 M instructions" "$(awk -v n="$range_m" 'BEGIN { print (n <= 800) }')" "$range_m M"
+
+# --- the month's product ---------------------------------------------------
+echo
+echo "== --monthly in the year folder"
+"${range[@]}" --csv >/dev/null 2>&1 || { echo "bench/run.sh: plotmuf --archive --csv failed in $folder" >&2; exit 2; }
+monthly_run=("${run[@]}" --monthly)
+"${monthly_run[@]}" || { echo "bench/run.sh: plotmuf --monthly failed in $folder" >&2; exit 2; }
+csv_bytes=$(wc -c <web/plotMUF6.csv)
+stems=()
+for day in 058 059 060 061 062 063; do stems+=("SP044_2024$day"); done
+least_monthly=("$work/least_work" autoscalati/ 00.TXT "$(wc -c <web/plotMUF6.gif)" "${stems[@]}" "$csv_bytes" 2024-02 2024-03)
+hyperfine -N --warmup 5 --runs "$runs" --export-csv "$work/times.csv" "${monthly_run[*]}" "${least_monthly[*]}" \
+    >/dev/null 2>&1
+hyperfine -N --warmup 2 --runs "$range_runs" --export-csv "$work/range-times.csv" "${range[*]} --csv" \
+    "${range[*]} --monthly" >/dev/null 2>&1
+rm -f previsioni/floor* web/floor* previsioni/previous_RAV3000I2_plots/floor*
+monthly_ms=$(median_ms "$work/times.csv" 1)
+least_ms=$(median_ms "$work/times.csv" 2)
+monthly_ratio=$(awk -v a="$monthly_ms" -v b="$least_ms" 'BEGIN { printf "%.2f", a / b }')
+range_csv_ms=$(median_ms "$work/range-times.csv" 1)
+range_monthly_ms=$(median_ms "$work/range-times.csv" 2)
+range_ratio=$(awk -v a="$range_monthly_ms" -v b="$range_csv_ms" 'BEGIN { printf "%.3f", a / b }')
+csv_m=$(instructions "${range[@]}" --csv)
+monthly_m=$(instructions "${range[@]}" --monthly)
+m_ratio=$(awk -v a="$monthly_m" -v b="$csv_m" 'BEGIN { printf "%.3f", a / b }')
+rm -f previsioni/previous_RAV3000I2_plots/*.csv previsioni/previous_RAV3000I2_plots/2???-??.gif web/*.csv
+printf '  scheduled   --monthly %s ms   least work %s ms   ratio %s\n' "$monthly_ms" "$least_ms" "$monthly_ratio"
+printf '  year range  --csv %s ms   --monthly %s ms   ratio %s\n' "$range_csv_ms" "$range_monthly_ms" "$range_ratio"
+printf '  callgrind   --csv %s M   --monthly %s M   ratio %s\n' "$csv_m" "$monthly_m" "$m_ratio"
+echo "  targets:"
+check "monthly: wall time <= 1.25 x least work" "$(awk -v r="$monthly_ratio" 'BEGIN { print (r <= 1.25) }')" \
+    "$monthly_ratio x"
+check "range: --monthly <= 1.1 x --csv, wall time" "$(awk -v r="$range_ratio" 'BEGIN { print (r <= 1.1) }')" \
+    "$range_ratio x"
+check "range: --monthly <= 1.1 x --csv, instructions" "$(awk -v r="$m_ratio" 'BEGIN { print (r <= 1.1) }')" \
+    "$m_ratio x"
 
 echo
 if [ "${#missed[@]}" -eq 0 ]; then
