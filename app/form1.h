@@ -39,6 +39,9 @@ public:
         // Beside each chart NAME.gif, its data NAME.csv and its vector picture NAME.svg.
         bool csv = false;
         bool svg = false;
+        // After the days, each of their months' tables and chart from the
+        // archived days' CSVs (the CSVs are then written too).
+        bool monthly = false;
         // At the end, the run's figures into this file; none when empty.
         std::string metrics = {};
     };
@@ -121,6 +124,9 @@ public:
     // `first` to `last`, of every month with charts that has no page yet, and
     // the index, from the charts in the archive folder.
     void write_archive_pages(std::chrono::year_month_day first, std::chrono::year_month_day last);
+    // export/write_month.cpp: the files of each month from `first`'s to
+    // `last`'s, from the archived days' CSVs, in the archive folder.
+    void write_months(std::chrono::year_month_day first, std::chrono::year_month_day last);
 
     // Fields of the run. Strings start empty, integers at 0; arrays keep the
     // index ranges the run uses, so slot 0 of the 1-based ones is unused.
@@ -157,7 +163,9 @@ public:
     // the settings ask for files or figures made from it; draw_chart
     // starts it afresh.
     ChartData chart_data;
-    bool records_points() const { return settings_.csv || settings_.svg || !settings_.metrics.empty(); }
+    bool records_points() const {
+        return settings_.csv || settings_.svg || settings_.monthly || !settings_.metrics.empty();
+    }
 
     // The measurement folder as list_measurement_folder listed it; shared,
     // unchanged, by the forms that draw an archive range together.

@@ -44,6 +44,7 @@ void Form1::Form_Load() {
         superficie.Cls();
     }
 
+    if (settings_.monthly) write_months(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
     if (settings_.archive_page)
         write_archive_pages(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
 }

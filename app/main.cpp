@@ -31,8 +31,10 @@ int main(int argc, char** argv) {
                  // Progress is for a person at a terminal, never for a log.
                  .progress = platform::is_terminal(stderr) ? &std::cerr : nullptr,
                  .archive_page = options.archive_page,
-                 .csv = options.csv,
+                 // The month's tables are made from the days' CSVs.
+                 .csv = options.csv || options.monthly,
                  .svg = options.svg,
+                 .monthly = options.monthly,
                  .metrics = options.metrics});
     if (options.archive_from) {
         form1.archive_range(*options.archive_from, *options.archive_to);

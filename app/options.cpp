@@ -4,8 +4,10 @@
 #include <string_view>
 
 const char* const usage_text =
-    "usage: plotmuf [--today YYYY-MM-DD] [--archive-page] [--csv] [--svg] [--metrics FILE] [--verbose]\n"
-    "       plotmuf --archive FROM TO [--archive-page] [--csv] [--svg] [--metrics FILE] [--verbose]\n"
+    "usage: plotmuf [--today YYYY-MM-DD] [--archive-page] [--csv] [--svg] [--monthly]\n"
+    "               [--metrics FILE] [--verbose]\n"
+    "       plotmuf --archive FROM TO [--archive-page] [--csv] [--svg] [--monthly]\n"
+    "               [--metrics FILE] [--verbose]\n"
     "       plotmuf --help | --version\n"
     "\n"
     "Draws the MUF(3000)F2 charts of the last six days from the configuration\n"
@@ -21,6 +23,16 @@ const char* const usage_text =
     "                       values the chart shows, one row per dot or tick\n"
     "  --svg                beside each chart NAME.gif, write NAME.svg: the same\n"
     "                       chart as a vector picture, each value under the pointer\n"
+    "  --monthly            then, for each month of the days drawn, from its archived\n"
+    "                       day CSVs (implies --csv), in the archive folder:\n"
+    "                       yyyy-mm-hourly.csv, each day's value at each whole hour\n"
+    "                       (the sounding nearest h:00 within 7 minutes, if it has\n"
+    "                       a value above 0); yyyy-mm.csv, for each hour the count\n"
+    "                       of days, and from 5 days on the median, quartiles and\n"
+    "                       deciles by rank, the forecast and the median against it:\n"
+    "                         13,27,14.8,13.9,15.6,12.7,16.4,14.2,4.2\n"
+    "                       yyyy-mm.gif (and .svg with --svg), the medians and\n"
+    "                       quartiles over the forecast; --archive-page shows them\n"
     "  --metrics FILE       at the end, replace FILE with the run's figures for\n"
     "                       Prometheus (node_exporter's textfile collector)\n"
     "  --verbose            write one line to standard error for each failure\n"
@@ -83,6 +95,8 @@ bool parse_options(int argc, const char* const* argv, Options& options, std::str
             options.csv = true;
         } else if (arg == "--svg") {
             options.svg = true;
+        } else if (arg == "--monthly") {
+            options.monthly = true;
         } else if (arg == "--metrics" || arg.starts_with("--metrics=")) {
             std::string_view value;
             if (!option_value(argc, argv, i, "--metrics", value) || value.empty() || value.starts_with("-")) {

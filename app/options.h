@@ -12,6 +12,7 @@ struct Options {
     bool archive_page = false;  // --archive-page
     bool csv = false;           // --csv
     bool svg = false;           // --svg
+    bool monthly = false;       // --monthly
     std::string metrics;        // --metrics FILE; empty for none
     bool verbose = false;       // --verbose
     bool help = false;          // --help

@@ -5,7 +5,9 @@
 #include <string_view>
 
 #include "app/form1.h"
+#include "export/archive_pages.h"
 #include "export/chart_files.h"
+#include "export/month_files.h"
 #include "platform/files.h"
 
 namespace {
@@ -24,19 +26,21 @@ bool published_file(std::string_view name) {
     return false;
 }
 
-// "yyyy-mm.html".
-bool month_page_file(std::string_view name) {
-    if (name.size() != 12 || !name.ends_with(".html") || name[4] != '-') return false;
-    for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u})
-        if (name[i] < '0' || name[i] > '9') return false;
-    const int month = (name[5] - '0') * 10 + (name[6] - '0');
-    return month >= 1 && month <= 12;
+// A month's page "yyyy-mm.html" and its own files: "yyyy-mm.gif",
+// "yyyy-mm-hourly.csv" ...
+bool month_file(std::string_view name) {
+    for (const std::string_view suffix : {std::string_view(".html"), std::string_view(".gif"), std::string_view(".csv"),
+                                          std::string_view(".svg"), hourly_suffix})
+        if (name.size() == 7 + suffix.size() && name.ends_with(suffix) &&
+            page_month(std::string(name.substr(0, 7)) + ".html"))
+            return true;
+    return false;
 }
 
 bool archive_file(std::string_view name) {
     for (const std::string_view extension : {".gif", ".csv", ".svg"})
         if (archived_chart_day(name, extension)) return true;
-    return name == "index.html" || month_page_file(name);
+    return name == "index.html" || month_file(name);
 }
 
 }  // namespace

@@ -17,6 +17,13 @@
  *     over it, at the end.
  *
  *   least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6 [--csv BYTES] [--svg BYTES] [--metrics FILE BYTES]
+ *              [--months MONTH...]
+ *
+ * With --months and the months a run with --monthly writes (yyyy-mm), the
+ * least more that such a run does after its charts: for each month every
+ * archived day's CSV of the month that is there read whole, and the month's
+ * two tables and its chart (GIF_BYTES) written beside their names and
+ * renamed, all of them flushed to the disk together.
  *
  * The sounding names are FOLDER STEM hh mm SUFFIX, for hh 00..23 and mm
  * 01..59 then 00. The sizes are those of a run's files there (one of each
@@ -56,6 +63,8 @@ struct writes {
     size_t gif, csv, svg;
     const char* metrics;
     size_t metrics_bytes;
+    char** months; /* --monthly's months, yyyy-mm (none when null) */
+    int month_count;
 };
 
 /* The folder of `path`, which holds a '/'. */
@@ -85,6 +94,48 @@ static int replace_all(char paths[][256], const size_t* bytes, int count, int du
         if (dir == -1 || fsync(dir) != 0) return -1;
         close(dir);
     }
+    return 0;
+}
+
+/* The month's files of `month` (yyyy-mm), written like charts and flushed
+ * with the folder once for all of them: the archived days read first. */
+static int write_months(char** months, int count, size_t gif_bytes) {
+    char path[512];
+    int fds[64];
+    char names[64][256];
+    int files = 0;
+    for (int i = 0; i < count; ++i) {
+        int year = 0, month = 0;
+        if (sscanf(months[i], "%d-%d", &year, &month) != 2) return -1;
+        static const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        int first = 1;
+        for (int m = 1; m < month; ++m) first += lengths[m - 1] + (m == 2 && year % 4 == 0);
+        const int days = lengths[month - 1] + (month == 2 && year % 4 == 0);
+        for (int d = 0; d < days; ++d) {
+            snprintf(path, sizeof path, "previsioni/previous_RAV3000I2_plots/%04d%03d.csv", year, first + d);
+            const int fd = open(path, O_RDONLY | O_CLOEXEC);
+            if (fd == -1) continue;
+            while (read(fd, chart_buffer, sizeof chart_buffer) > 0) {
+            }
+            close(fd);
+        }
+        /* hourly table, summary, chart */
+        const size_t sizes[3] = {(size_t)(100 + 100 * days), 1500, gif_bytes};
+        for (int f = 0; f < 3 && files < 64; ++f) {
+            snprintf(names[files], sizeof names[files], "previsioni/previous_RAV3000I2_plots/floor-%s-%d", months[i], f);
+            snprintf(path, sizeof path, "%s.%d.tmp", names[files], (int)getpid());
+            const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+            if (fd == -1 || write(fd, chart_buffer, sizes[f]) != (ssize_t)sizes[f]) return -1;
+            fds[files++] = fd;
+        }
+    }
+    for (int f = 0; f < files; ++f) {
+        snprintf(path, sizeof path, "%s.%d.tmp", names[f], (int)getpid());
+        if (fdatasync(fds[f]) != 0 || close(fds[f]) != 0 || rename(path, names[f]) != 0) return -1;
+    }
+    const int dir = open("previsioni/previous_RAV3000I2_plots", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir == -1 || fsync(dir) != 0) return -1;
+    close(dir);
     return 0;
 }
 
@@ -152,13 +203,18 @@ int main(int argc, char** argv) {
             w.metrics = argv[i + 1];
             w.metrics_bytes = (size_t)atol(argv[i + 2]);
             ++i;
+        } else if (strcmp(argv[i], "--months") == 0 && i + 1 < argc) {
+            w.months = argv + i + 1;
+            w.month_count = argc - i - 1;
+            break;
         } else {
             usage = 1;
         }
     }
     if (usage) {
         fprintf(stderr,
-                "usage: least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6 [--csv BYTES] [--svg BYTES] [--metrics FILE BYTES]\n");
+                "usage: least_work FOLDER SUFFIX GIF_BYTES STEM1 ... STEM6 [--csv BYTES] [--svg BYTES] [--metrics FILE BYTES]"
+                " [--months MONTH...]\n");
         return 2;
     }
     const char* folder = argv[1];
@@ -202,6 +258,7 @@ int main(int argc, char** argv) {
         }
     }
     if (write_run(&w) != 0) return 1;
+    if (w.months != NULL && write_months(w.months, w.month_count, w.gif) != 0) return 1;
     printf("%d\n", found);
     return 0;
 }

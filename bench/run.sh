@@ -16,6 +16,13 @@
 #     40 KB;
 #   - peak resident memory under 8 MiB, with and without those options;
 #   - every chart's GIF file no larger than what `gifsicle -O3` makes of it;
+#   - --monthly: a scheduled run in the year folder (its archive holding
+#     the days' CSVs of its two months) within 1.25 times least_work.c with
+#     what such a run writes besides (the CSVs, the archived days of its
+#     months read, the months' files written durably); and the year's
+#     archive redrawn with --monthly within 1.1 times the same redraw with
+#     --csv, in instructions and in wall time (the two run in turn, the
+#     medians of $PAIRS pairs, 21 by default);
 #   - the archive of a year redrawn (--archive, 365 days) in the folder of a
 #     station sounding every 5 minutes within least_range.c, the least work
 #     of such a redraw (the listing, the year's soundings read once, 365
@@ -88,6 +95,22 @@ peak_kib() {  # the largest resident set of 5 runs
 instructions() {  # instructions COMMAND...: what callgrind counts for one run, in millions
     valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
         awk '/Collected :/ { printf "%.1f", $NF / 1e6 }'
+}
+interleaved_ms() {  # interleaved_ms PAIRS: "${first[@]}" and "${second[@]}" run in turn; their medians
+    local a=() b=() i t0 t1 t2
+    for ((i = 0; i < ${1:-2}; i++)); do
+        if ((i % 2 == 0)); then
+            t0=${EPOCHREALTIME/./}; "${first[@]}" >/dev/null 2>&1; t1=${EPOCHREALTIME/./}
+            "${second[@]}" >/dev/null 2>&1; t2=${EPOCHREALTIME/./}
+            a+=($((t1 - t0))) b+=($((t2 - t1)))
+        else
+            t0=${EPOCHREALTIME/./}; "${second[@]}" >/dev/null 2>&1; t1=${EPOCHREALTIME/./}
+            "${first[@]}" >/dev/null 2>&1; t2=${EPOCHREALTIME/./}
+            b+=($((t1 - t0))) a+=($((t2 - t1)))
+        fi
+    done
+    median_us() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "%.2f", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) / 1000 }'; }
+    echo "$(median_us "${a[@]}") $(median_us "${b[@]}")"
 }
 # check NAME MET DETAIL: prints the verdict and keeps a miss for the summary.
 check() {
@@ -248,6 +271,48 @@ check "range: wall time <= least work" "$(awk -v r="$ratio" 'BEGIN { print (r <=
 check "range: --csv <= 1.3 x the redraw" "$(awk -v r="$csv_ratio" 'BEGIN { print (r <= 1.3) }')" "$csv_ratio x"
 check "range: peak RSS < 8 MiB" "$(( year_kib < 8192 && years_kib < 8192 ))" "$year_kib / $years_kib KiB"
 check "range: <= 800 M instructions" "$(awk -v n="$range_m" 'BEGIN { print (n <= 800) }')" "$range_m M"
+
+# --- the month's product ---------------------------------------------------
+echo
+echo "== --monthly in the year folder"
+"${range[@]}" --csv >/dev/null 2>&1 || { echo "bench/run.sh: plotmuf --archive --csv failed in $folder" >&2; exit 2; }
+monthly_run=("${run[@]}" --monthly)
+"${monthly_run[@]}" || { echo "bench/run.sh: plotmuf --monthly failed in $folder" >&2; exit 2; }
+csv_bytes=$(wc -c <web/plotMUF6.csv)
+stems=()
+for day in 058 059 060 061 062 063; do stems+=("SP044_2024$day"); done
+least_monthly=("$work/least_work" autoscalati/ 00.TXT "$(wc -c <web/plotMUF6.gif)" "${stems[@]}" --csv "$csv_bytes" --months 2024-02 2024-03)
+hyperfine -N --warmup 5 --runs "$runs" --export-csv "$work/times.csv" "${monthly_run[*]}" "${least_monthly[*]}" \
+    >/dev/null 2>&1
+# The year's range with --monthly and with --csv, run in turn, each pair in
+# the other order than the one before, so that the machine's drift and its
+# other work fall on both alike: the medians of $pairs pairs.
+pairs=${PAIRS:-21}
+first=("${range[@]}" --csv)
+second=("${range[@]}" --monthly)
+interleaved_ms 2 >/dev/null
+read -r range_csv_ms range_monthly_ms < <(interleaved_ms "$pairs")
+rm -f previsioni/floor* web/floor* previsioni/previous_RAV3000I2_plots/floor*
+monthly_ms=$(median_ms "$work/times.csv" 1)
+least_ms=$(median_ms "$work/times.csv" 2)
+monthly_ratio=$(awk -v a="$monthly_ms" -v b="$least_ms" 'BEGIN { printf "%.2f", a / b }')
+range_ratio=$(awk -v a="$range_monthly_ms" -v b="$range_csv_ms" 'BEGIN { printf "%.3f", a / b }')
+csv_m=$(instructions "${range[@]}" --csv)
+monthly_m=$(instructions "${range[@]}" --monthly)
+m_ratio=$(awk -v a="$monthly_m" -v b="$csv_m" 'BEGIN { printf "%.3f", a / b }')
+rm -f previsioni/previous_RAV3000I2_plots/*.csv previsioni/previous_RAV3000I2_plots/2???-??.gif web/*.csv
+printf '  scheduled   --monthly %s ms   least work %s ms   ratio %s (target <= 1.25; medians of %s runs)\n' \
+    "$monthly_ms" "$least_ms" "$monthly_ratio" "$runs"
+printf '  year range  --csv %s ms   --monthly %s ms   ratio %s (target <= 1.1; medians of %s interleaved pairs)\n' \
+    "$range_csv_ms" "$range_monthly_ms" "$range_ratio" "$pairs"
+printf '  callgrind   --csv %s M   --monthly %s M   ratio %s (target <= 1.1)\n' "$csv_m" "$monthly_m" "$m_ratio"
+echo "  targets:"
+check "monthly: wall time <= 1.25 x least work" "$(awk -v r="$monthly_ratio" 'BEGIN { print (r <= 1.25) }')" \
+    "$monthly_ratio x"
+check "range: --monthly <= 1.1 x --csv, wall time" "$(awk -v r="$range_ratio" 'BEGIN { print (r <= 1.1) }')" \
+    "$range_ratio x"
+check "range: --monthly <= 1.1 x --csv, instructions" "$(awk -v r="$m_ratio" 'BEGIN { print (r <= 1.1) }')" \
+    "$m_ratio x"
 
 echo
 if [ "${#missed[@]}" -eq 0 ]; then

@@ -8,6 +8,7 @@
 #include "canvas/chart_size.h"
 #include "export/chart_files.h"
 #include "export/markup.h"
+#include "export/month_files.h"
 
 using namespace std::chrono;
 
@@ -38,6 +39,7 @@ constexpr const char* style =
     ".day img{display:block;max-width:100%;height:auto}\n"
     "ul.months{list-style:none;margin:0;padding:0;display:flex;flex-wrap:wrap;gap:4px 20px}\n"
     ".count{color:var(--soft)}\n"
+    ".medians img,.medians object{display:block}\n"
     "@media (min-width:2100px){.calendar{grid-template-columns:repeat(7,286px)}"
     ".weekdays{display:contents;color:var(--soft)}.pad{display:block}.day{min-height:calc(1.4em + 221px)}}\n";
 
@@ -194,6 +196,34 @@ std::string month_list(const Archive& archive) {
     return html + "</ul>\n";
 }
 
+// The month's own chart and tables, above its calendar; nothing when the
+// month has no chart of its own.
+std::string month_section(year_month month, const MonthOwnFiles& own) {
+    if (!own.chart) return "";
+    std::string html = "<section class=\"medians\" aria-labelledby=\"medians\">\n<h2 id=\"medians\">" +
+                       html_escape("Hourly medians of " + month_name(month)) + "</h2>\n";
+    const std::string alt =
+        own.description.empty() ? "MUF(3000)F2 hourly medians of " + month_name(month) : own.description;
+    const std::string gif = month_file_name(month, ".gif");
+    const std::string size =
+        "width=\"" + std::to_string(chart_width) + "\" height=\"" + std::to_string(chart_height) + "\"";
+    if (own.svg) {
+        html += "<object data=\"" + html_escape(month_file_name(month, ".svg")) + "\" type=\"image/svg+xml\" " + size +
+                " role=\"img\" aria-label=\"" + html_escape(alt) + "\"><img src=\"" + html_escape(gif) + "\" " + size +
+                " alt=\"" + html_escape(alt) + "\"></object>\n";
+    } else {
+        html += "<img src=\"" + html_escape(gif) + "\" " + size + " alt=\"" + html_escape(alt) + "\">\n";
+    }
+    if (own.summary || own.hourly) {
+        html += "<p>";
+        if (own.summary) html += link(month_file_name(month, ".csv"), html_escape("Each hour's statistics (CSV)"));
+        if (own.summary && own.hourly) html += " ";
+        if (own.hourly) html += link(month_file_name(month, hourly_suffix), html_escape("Each day's hourly values (CSV)"));
+        html += "</p>\n";
+    }
+    return html + "</section>\n";
+}
+
 const std::string page_end = "</body>\n</html>\n";
 
 }  // namespace
@@ -223,15 +253,16 @@ std::optional<year_month> page_month(std::string_view file_name) {
     return std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)};
 }
 
-std::string month_page(year_month month, std::span<const year_month_day> charts, const ArchiveExtras& beside) {
+std::string month_page(year_month month, std::span<const year_month_day> charts, const ArchiveExtras& beside,
+                       const MonthOwnFiles& own) {
     const Archive archive(charts, beside);
     const std::string title = "MUF(3000)F2 charts: " + month_name(month);
     bool data = false;  // a chart of the month has its CSV beside it
     for (const auto& [day, files] : beside) data = data || (files.csv && day.year() / day.month() == month);
     const std::string description =
         "MUF(3000)F2 charts of " + month_name(month) + ": one a day" + (data ? ", with their data" : "");
-    return head(title, description) + element("h1", title) + "\n" + pager(month, archive, true) + calendar(month, archive) +
-           page_end;
+    return head(title, description) + element("h1", title) + "\n" + pager(month, archive, true) +
+           month_section(month, own) + calendar(month, archive) + page_end;
 }
 
 std::string index_page(std::span<const year_month_day> charts, const ArchiveExtras& beside) {

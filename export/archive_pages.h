@@ -24,6 +24,15 @@ struct BesideChart {
 };
 using ArchiveExtras = std::map<std::chrono::year_month_day, BesideChart>;
 
+// What the archive folder holds of a month's own files (--monthly).
+struct MonthOwnFiles {
+    bool chart = false;        // yyyy-mm.gif: shown above the calendar
+    bool svg = false;          // yyyy-mm.svg: shown instead of the GIF
+    bool summary = false;      // yyyy-mm.csv, each hour's statistics: linked
+    bool hourly = false;       // yyyy-mm-hourly.csv, each day's hourly values: linked
+    std::string description;   // what the chart shows, from the two CSVs; empty for none
+};
+
 // "2024-03.html" for March 2024 (years 0 to 9999).
 std::string month_page_name(std::chrono::year_month month);
 // The month a file name written by month_page_name stands for: four ASCII
@@ -35,7 +44,7 @@ std::optional<std::chrono::year_month> page_month(std::string_view file_name);
 // page), so that the page can link the nearest earlier and later months
 // that have charts; `beside`, what the folder holds beside some of them.
 std::string month_page(std::chrono::year_month month, std::span<const std::chrono::year_month_day> charts,
-                       const ArchiveExtras& beside = {});
+                       const ArchiveExtras& beside = {}, const MonthOwnFiles& own = {});
 
 // index.html: the latest month that has charts, as on its own page, and
 // links to every month that has charts, grouped by year, newest first. An

@@ -1,6 +1,7 @@
 #include "export/chart_csv.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "app/date_text.h"
@@ -22,28 +23,6 @@ void append_field(std::string& out, std::string_view text) {
         out += (byte >= 0x20 && byte < 0x7F) || c == '\r' || c == '\n' ? c : '?';
     }
     if (quote) out += '"';
-}
-
-// The fields of one line, quotes undone; nullopt when it is no CSV line.
-std::optional<std::vector<std::string>> fields(std::string_view line) {
-    std::vector<std::string> out(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted) {
-            if (c != '"') out.back() += c;
-            else if (i + 1 < line.size() && line[i + 1] == '"') out.back() += '"', ++i;
-            else quoted = false;
-        } else if (c == ',') {
-            out.emplace_back();
-        } else if (c == '"' && out.back().empty()) {
-            quoted = true;
-        } else {
-            out.back() += c;
-        }
-    }
-    if (quoted) return std::nullopt;
-    return out;
 }
 
 // Decimal digits, and nothing else, as a number.
@@ -101,40 +80,123 @@ std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
     return csv;
 }
 
-std::optional<ChartData> read_chart_csv(std::string_view text) {
-    if (!text.starts_with(header) || !text.substr(header.size()).starts_with("\r\n")) return std::nullopt;
+namespace {
+
+// Calls `row` with each point of a CSV that chart_csv wrote, in the file's
+// order, and its file name too when `with_files`; false for any other text,
+// and then `row` may have been called for the points before the fault.
+// Reads the text in place: a month reads back a year of days' CSVs, and a
+// row costs a few searches of its bytes, no allocation.
+template <typename Row>
+bool read_points(std::string_view text, bool with_files, Row&& row) {
+    if (!text.starts_with(header) || !text.substr(header.size()).starts_with("\r\n")) return false;
     text.remove_prefix(header.size() + 2);
-    ChartData data;
+    std::string file;
     while (!text.empty()) {
-        // A line ends at the first CR LF outside quotes.
-        std::size_t end = 0;
-        for (bool quoted = false; end < text.size(); ++end) {
-            if (text[end] == '"') quoted = !quoted;
-            else if (!quoted && text.substr(end).starts_with("\r\n")) break;
+        // A line ends at the first CR LF outside quotes, each quote
+        // opening or closing them.
+        std::size_t end = 0, quotes = 0;
+        for (std::size_t from = 0;; from = end + 1) {
+            end = text.find('\n', from);
+            if (end == std::string_view::npos) return false;
+            const std::string_view part = text.substr(from, end - from);
+            for (std::size_t q = part.find('"'); q != std::string_view::npos; q = part.find('"', q + 1)) ++quotes;
+            if (quotes % 2 == 0 && end > 0 && text[end - 1] == '\r') break;
         }
-        if (end == text.size()) return std::nullopt;
-        const auto row = fields(text.substr(0, end));
-        text.remove_prefix(end + 2);
+        const std::string_view line = text.substr(0, end - 1);
+        text.remove_prefix(end + 1);
+
+        // Its fields: the first three as they stand or, where quoted, undone
+        // into `undone` (longer ones are no time, series or value), the
+        // file's kept only when asked for.
+        std::string_view field[3];
+        std::array<std::array<char, 24>, 3> undone;
+        std::size_t count = 0;
+        if (with_files) file.clear();
+        if (quotes == 0) {
+            for (std::size_t from = 0;; ++count) {
+                const std::size_t comma = line.find(',', from);
+                const std::string_view piece = line.substr(from, comma == std::string_view::npos ? comma : comma - from);
+                if (count < 3) field[count] = piece;
+                else if (count == 3 && with_files) file = piece;
+                if (comma == std::string_view::npos) break;
+                from = comma + 1;
+            }
+        } else {
+            // A quote opens a quoted field where nothing is in the field
+            // yet; inside, two quotes are one and one closes it.
+            std::size_t length = 0;  // of the field so far
+            bool quoted = false;
+            const auto add = [&](char c) {
+                if (count < 3) {
+                    if (length == undone[count].size()) return false;
+                    undone[count][length] = c;
+                } else if (count == 3 && with_files) {
+                    file += c;
+                }
+                ++length;
+                return true;
+            };
+            const auto close_field = [&] {
+                if (count < 3) field[count] = {undone[count].data(), length};
+            };
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                const char c = line[i];
+                bool kept = true;
+                if (quoted) {
+                    if (c != '"') kept = add(c);
+                    else if (i + 1 < line.size() && line[i + 1] == '"') kept = add('"'), ++i;
+                    else quoted = false;
+                } else if (c == ',') {
+                    close_field();
+                    ++count, length = 0;
+                } else if (c == '"' && length == 0) {
+                    quoted = true;
+                } else {
+                    kept = add(c);
+                }
+                if (!kept) return false;
+            }
+            if (quoted) return false;
+            close_field();
+        }
         // 2024-03-03T12:15:00Z
-        if (!row || row->size() != 4) return std::nullopt;
-        const std::string& time = (*row)[0];
-        if (time.size() != 20 || time[10] != 'T' || time.substr(16) != ":00Z") return std::nullopt;
-        const auto hour = digits(std::string_view(time).substr(11, 2)), minute = digits(std::string_view(time).substr(14, 2));
-        if (!hour || !minute || time[13] != ':' || *hour > 23 || *minute > 59) return std::nullopt;
+        if (count != 3) return false;
+        const std::string_view time = field[0];
+        if (time.size() != 20 || time[10] != 'T' || time.substr(16) != ":00Z") return false;
+        const auto hour = digits(time.substr(11, 2)), minute = digits(time.substr(14, 2));
+        if (!hour || !minute || time[13] != ':' || *hour > 23 || *minute > 59) return false;
         ChartPoint point;
         point.minute = *hour * 60 + *minute;
-        if ((*row)[1] == series_names[0]) point.series = ChartPoint::Series::forecast;
-        else if ((*row)[1] != series_names[1]) return std::nullopt;
-        if (!(*row)[2].empty()) {
-            point.tenths = tenths_of((*row)[2]);
-            if (!point.tenths) return std::nullopt;
+        if (field[1] == series_names[0]) point.series = ChartPoint::Series::forecast;
+        else if (field[1] != series_names[1]) return false;
+        if (!field[2].empty()) {
+            point.tenths = tenths_of(field[2]);
+            if (!point.tenths) return false;
         } else if (point.series == ChartPoint::Series::forecast) {
-            return std::nullopt;
+            return false;
         }
-        point.file = (*row)[3];
-        data.points.push_back(std::move(point));
+        if (with_files) point.file = std::move(file);
+        row(std::move(point));
     }
+    return true;
+}
+
+}  // namespace
+
+std::optional<ChartData> read_chart_csv(std::string_view text) {
+    ChartData data;
+    if (!read_points(text, true, [&](ChartPoint&& point) { data.points.push_back(std::move(point)); })) return std::nullopt;
     data.forecast_drawn = std::any_of(data.points.begin(), data.points.end(),
                                       [](const ChartPoint& p) { return p.series == ChartPoint::Series::forecast; });
     return data;
+}
+
+std::optional<std::vector<ObservedValue>> read_observed_values(std::string_view text) {
+    std::vector<ObservedValue> values;
+    const bool read = read_points(text, false, [&](ChartPoint&& point) {
+        if (point.series == ChartPoint::Series::observed) values.push_back({point.minute, point.tenths});
+    });
+    if (!read) return std::nullopt;
+    return values;
 }

@@ -14,6 +14,9 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "export/month_statistics.h"
 #include "series/chart_data.h"
 
 std::string chart_csv(const ChartData& data, std::chrono::year_month_day day);
@@ -21,3 +24,7 @@ std::string chart_csv(const ChartData& data, std::chrono::year_month_day day);
 // The points of a CSV that chart_csv wrote (their series, minute, value
 // and file, in the file's order); nullopt for any other text.
 std::optional<ChartData> read_chart_csv(std::string_view text);
+// Of the same, the soundings alone, each as its minute and value: what an
+// archived day gives its month.
+std::optional<std::vector<ObservedValue>> read_observed_values(std::string_view text);
+

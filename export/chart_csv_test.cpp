@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -65,6 +66,14 @@ TEST(ChartCsv, ReadsBackWhatItWroteAndNothingElse) {
     EXPECT_EQ(back->points[1].tenths, std::nullopt);
     EXPECT_EQ(back->points[2].tenths, -123);
     EXPECT_EQ(back->points[2].series, observed);
+    // The soundings alone, as a month reads them.
+    const auto values = read_observed_values(chart_csv(data, 2024y / March / 3));
+    ASSERT_TRUE(values);
+    ASSERT_EQ(values->size(), 2u);
+    EXPECT_EQ((*values)[0].minute, 17);
+    EXPECT_EQ((*values)[0].tenths, std::nullopt);
+    EXPECT_EQ((*values)[1].minute, 1439);
+    EXPECT_EQ((*values)[1].tenths, -123);
 
     const std::string header = "time_utc,series,muf3000f2_mhz,file\r\n";
     for (const std::string& text : {
@@ -72,10 +81,42 @@ TEST(ChartCsv, ReadsBackWhatItWroteAndNothingElse) {
              header + "2024-03-03T10:15:00Z,observed,12.3\r\n", header + "2024-03-03T25:15:00Z,observed,12.3,x\r\n",
              header + "2024-03-03T10:15:00Z,seen,12.3,x\r\n", header + "2024-03-03T10:15:00Z,observed,12.35,x\r\n",
              header + "2024-03-03T10:15:00Z,observed,twelve,x\r\n", header + "2024-03-03T10:00:00Z,forecast,,x\r\n",
-             header + "2024-03-03T10:15:00Z,observed,12.3,\"x\r\n"}) {
+             header + "2024-03-03T10:15:00Z,observed,12.3,\"x\r\n",
+             header + "2024-03-03T10:15:00Z,observed,12.3,x,y\r\n", header + "2024-03-03T10:15:00Z,observed,12.3,\"x\",y\r\n",
+             header + "\"2024-03-03T10:15:00Z\"0,observed,12.3,x\r\n",
+             header + "2024-03-03T10:15:00Z,observed,\"12.3000000000000000000000000\",x\r\n"}) {
         SCOPED_TRACE(text);
         EXPECT_FALSE(read_chart_csv(text));
+        EXPECT_FALSE(read_observed_values(text));
     }
+}
+
+TEST(ChartCsv, ReadsQuotedAndOddFieldsAsAnyCsvReaderWould) {
+    // As an operator's spreadsheet may save a day's CSV: any field quoted,
+    // a quote or a line feed within a name.
+    const std::string text = "time_utc,series,muf3000f2_mhz,file\r\n"
+                             "\"2024-03-03T10:15:00Z\",\"observed\",\"12.3\",\"a,b\"\"c\"\r\n"
+                             "2024-03-03T10:20:00Z,observed,4.5,two\nlines\r\n"
+                             "2024-03-03T10:25:00Z,observed,,say\"x\"\r\n"
+                             "2024-03-03T10:30:00Z,\"forecast\",\"7.0\",\"\"\r\n"
+                             "2024-03-03T10:35:00Z,observed,\"\",\"\r\n\"\r\n";
+    const auto back = read_chart_csv(text);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->points.size(), 5u);
+    const std::vector<std::string> files = {"a,b\"c", "two\nlines", "say\"x\"", "", "\r\n"};
+    const std::vector<std::optional<std::int16_t>> tenths = {123, 45, std::nullopt, 70, std::nullopt};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(back->points[i].minute, 615 + 5 * static_cast<int>(i));
+        EXPECT_EQ(back->points[i].tenths, tenths[i]);
+        EXPECT_EQ(back->points[i].file, files[i]);
+    }
+    EXPECT_EQ(back->points[3].series, forecast);
+    const auto values = read_observed_values(text);
+    ASSERT_TRUE(values);
+    ASSERT_EQ(values->size(), 4u);
+    EXPECT_EQ((*values)[0].tenths, 123);
+    EXPECT_EQ((*values)[1].minute, 620);
+    EXPECT_EQ((*values)[3].minute, 635);
 }
 
 }  // namespace

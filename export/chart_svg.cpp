@@ -99,12 +99,8 @@ void append_line_data(std::string& out, const DrawnOperation& op) {
 
 }  // namespace
 
-std::string chart_svg(const DrawingLog& operations, Rgb background, int width, int height, const ChartData& data,
-                      std::chrono::year_month_day day) {
-    std::vector<const ChartPoint*> point_of(operations.size(), nullptr);
-    for (const ChartPoint& point : data.points)
-        if (point.operation < point_of.size()) point_of[point.operation] = &point;
-
+std::string svg_picture(const DrawingLog& operations, Rgb background, int width, int height, std::string_view title,
+                        std::string_view description, const OperationTitle& title_of) {
     std::string svg;
     svg.reserve(4096 + 80 * operations.size());
     const auto size = [&](std::string_view before, std::string_view between, std::string_view after) {
@@ -120,9 +116,9 @@ std::string chart_svg(const DrawingLog& operations, Rgb background, int width, i
     size(" viewBox=\"0 0 ", " ", "\" role=\"img\" aria-labelledby=\"title desc\">\n");
     // 2. Title and description
     svg += "<title id=\"title\">";
-    append_escaped(svg, "MUF(3000)F2, " + long_date(day));
+    append_escaped(svg, title);
     svg += "</title>\n<desc id=\"desc\">";
-    append_escaped(svg, chart_description(data, day));
+    append_escaped(svg, description);
     svg += "</desc>\n";
     // 3. The background
     size("<rect width=\"", "\" height=\"", "\" fill=\"" + colour(background) + "\"/>\n");
@@ -142,10 +138,10 @@ std::string chart_svg(const DrawingLog& operations, Rgb background, int width, i
         };
         for (std::size_t i = g.first; i < g.end; ++i) {
             const DrawnOperation& op = operations[i];
-            const ChartPoint* point = point_of[i];
+            const bool titled = title_of(i, nullptr);
             switch (op.kind) {
                 case DrawnOperation::Kind::line:
-                    if (!point) {
+                    if (!titled) {
                         if (!in_path) svg += "<path d=\"";
                         in_path = true;
                         append_line_data(svg, op);
@@ -155,7 +151,7 @@ std::string chart_svg(const DrawingLog& operations, Rgb background, int width, i
                     svg += "<path d=\"";
                     append_line_data(svg, op);
                     svg += "\">";
-                    append_title(svg, *point);
+                    title_of(i, &svg);
                     svg += "</path>\n";
                     break;
                 case DrawnOperation::Kind::circle:
@@ -166,9 +162,9 @@ std::string chart_svg(const DrawingLog& operations, Rgb background, int width, i
                     append_number(svg, op.row);
                     svg += "\" r=\"";
                     append_number(svg, op.radius);
-                    if (point) {
+                    if (titled) {
                         svg += "\">";
-                        append_title(svg, *point);
+                        title_of(i, &svg);
                         svg += "</circle>\n";
                     } else {
                         svg += "\"/>\n";
@@ -191,4 +187,17 @@ std::string chart_svg(const DrawingLog& operations, Rgb background, int width, i
     }
     svg += "</g>\n</svg>\n";
     return svg;
+}
+
+std::string chart_svg(const DrawingLog& operations, Rgb background, int width, int height, const ChartData& data,
+                      std::chrono::year_month_day day) {
+    std::vector<const ChartPoint*> point_of(operations.size(), nullptr);
+    for (const ChartPoint& point : data.points)
+        if (point.operation < point_of.size()) point_of[point.operation] = &point;
+    return svg_picture(operations, background, width, height, "MUF(3000)F2, " + long_date(day),
+                       chart_description(data, day), [&](std::size_t i, std::string* out) {
+                           if (!point_of[i]) return false;
+                           if (out) append_title(*out, *point_of[i]);
+                           return true;
+                       });
 }

@@ -9,10 +9,21 @@
 // Self-contained and inert: no script, no external reference; UTF-8 XML.
 
 #include <chrono>
+#include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "canvas/drawing_log.h"
 #include "series/chart_data.h"
 
 std::string chart_svg(const DrawingLog& operations, Rgb background, int width, int height, const ChartData& data,
                       std::chrono::year_month_day day);
+
+// The picture of `operations` as chart_svg draws it, with its title and
+// description. `title_of(i, out)` tells whether operation i carries a title
+// of its own, and when `out` is not null appends it there as a <title>
+// element.
+using OperationTitle = std::function<bool(std::size_t operation, std::string* out)>;
+std::string svg_picture(const DrawingLog& operations, Rgb background, int width, int height, std::string_view title,
+                        std::string_view description, const OperationTitle& title_of);

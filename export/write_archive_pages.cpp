@@ -11,6 +11,7 @@
 #include "export/archive_pages.h"
 #include "export/chart_csv.h"
 #include "export/chart_description.h"
+#include "export/month_files.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
 
@@ -18,6 +19,31 @@ namespace {
 
 // Far above any CSV a chart's data makes (1,464 rows).
 constexpr std::size_t max_csv_bytes = std::size_t{1} << 20;
+
+// What the folder holds of `month`'s own files, among the names `listed`,
+// and what its chart shows in words, read back from its two CSVs.
+MonthOwnFiles month_own_files(const std::string& folder, std::chrono::year_month month,
+                              const std::set<std::string, std::less<>>& listed) {
+    MonthOwnFiles own;
+    own.chart = listed.contains(month_file_name(month, ".gif"));
+    own.svg = listed.contains(month_file_name(month, ".svg"));
+    own.summary = listed.contains(month_file_name(month, ".csv"));
+    own.hourly = listed.contains(month_file_name(month, hourly_suffix));
+    if (!own.chart || !own.summary || !own.hourly) return own;
+    std::vector<std::uint8_t> hourly, summary;
+    if (!platform::read_file(folder + month_file_name(month, hourly_suffix), hourly, max_csv_bytes) ||
+        !platform::read_file(folder + month_file_name(month, ".csv"), summary, max_csv_bytes))
+        return own;
+    MonthData data;
+    data.month = month;
+    auto days = read_month_hourly_csv({reinterpret_cast<const char*>(hourly.data()), hourly.size()}, month);
+    const auto forecast = read_month_forecast({reinterpret_cast<const char*>(summary.data()), summary.size()});
+    if (!days || !forecast) return own;
+    data.days = std::move(*days);
+    data.forecast = *forecast;
+    own.description = month_description(data, month_figures(data));
+    return own;
+}
 
 }  // namespace
 
@@ -30,11 +56,13 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
     std::vector<year_month_day> charts;
     std::set<year_month_day> csv, svg;
     std::set<year_month> pages;
+    std::set<std::string, std::less<>> month_files;  // names such as 2024-03.gif
     const Status listed = platform::list_ordinary_files(folder, [&](std::string_view name) {
         if (const auto day = archived_chart_day(name)) charts.push_back(*day);
         else if (const auto data = archived_chart_day(name, ".csv")) csv.insert(*data);
         else if (const auto picture = archived_chart_day(name, ".svg")) svg.insert(*picture);
         else if (const auto month = page_month(name)) pages.insert(*month);
+        else if (name.size() >= 11 && name.size() <= 18 && name[4] == '-') month_files.emplace(name);
     });
     if (!listed) {
         ++failures;
@@ -86,6 +114,7 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
             report("archive pages: " + s.message());
         }
     };
-    for (const year_month month : written) write(month_page_name(month), month_page(month, charts, beside));
+    for (const year_month month : written)
+        write(month_page_name(month), month_page(month, charts, beside, month_own_files(folder, month, month_files)));
     write("index.html", index_page(charts, beside));
 }

@@ -22,7 +22,7 @@ cmake --build "$build" -j2 >/dev/null
 scratch=$(mktemp -d "$( [ -d /dev/shm ] && [ -w /dev/shm ] && echo /dev/shm || echo "${TMPDIR:-/tmp}")/plotmuf-fuzz.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
-for target in configuration forecast observed_values bmp; do
+for target in configuration forecast observed_values bmp day_csv; do
     # Lines longer than the 4096-byte read buffer; BMP seeds are small pictures.
     max_len=$([ "$target" = bmp ] && echo 4096 || echo 10000)
     mkdir -p "$scratch/corpus-$target"

@@ -141,6 +141,45 @@ TEST(ArchivePages, ShowVectorChartsSharpAndSayWhatEachChartShows) {
     EXPECT_EQ(february.find("2024041.csv"), std::string::npos);
 }
 
+// The month's chart: its SVG the same picture as its GIF in two renderers,
+// and its page, at scale factors 1 and 2, with the chart above the calendar
+// and links to both tables.
+TEST(MonthlyPages, ShowTheMonthsChartAndLinkItsTables) {
+    StationFolder station(station::NoData{});
+    station.root.write("previsioni/032024.txt", "forecast\n" + station::forecast_line(60, 21) + "\n");
+    for (int d = 1; d <= 7; ++d) {
+        for (const int minute : every(30)) {
+            char name[64];
+            std::snprintf(name, sizeof name, "autoscalati/RM041_2024%03d%02d%02d00.TXT", 60 + d, minute / 60, minute % 60);
+            station.root.write(name, sounding_file(field_of(8 + 6 * std::sin(minute / 230.0) + d / 3.0), "Rome"));
+        }
+    }
+    const RunResult run =
+        run_program(station.work(), {"--archive", "2024-03-01", "2024-03-07", "--monthly", "--svg", "--archive-page"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const fs::path archive = station.root.path() / station::archive;
+    // The month's SVG beside its GIF, with the days' own.
+    RunResult checked = check("check_svg.py", {archive.string()});
+    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+    EXPECT_NE(checked.out.find("2024-03.svg chromium"), std::string::npos) << checked.out;
+    checked = check("check_pages.py", {archive.string()});
+    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+
+    const std::string march = read_text(archive / "2024-03.html");
+    const std::size_t section = march.find("<section class=\"medians\"");
+    ASSERT_NE(section, std::string::npos) << march;
+    EXPECT_LT(section, march.find("<div class=\"calendar\">")) << "above the calendar";
+    EXPECT_NE(march.find("<object data=\"2024-03.svg\""), std::string::npos);
+    EXPECT_NE(march.find("aria-label=\"MUF(3000)F2 in March 2024: hourly medians of 7 days, "), std::string::npos)
+        << march;
+    EXPECT_NE(march.find("<a href=\"2024-03.csv\">"), std::string::npos);
+    EXPECT_NE(march.find("<a href=\"2024-03-hourly.csv\">"), std::string::npos);
+    const std::string svg = read_text(archive / "2024-03.svg");
+    EXPECT_NE(svg.find("<title id=\"title\">MUF(3000)F2 medians, March 2024</title>"), std::string::npos);
+    EXPECT_NE(svg.find("<title>13:00 UT: median "), std::string::npos);
+    EXPECT_NE(svg.find("<title>13:00 UT: quartiles "), std::string::npos);
+}
+
 TEST(ArchivePages, AreBrowsableAndShowOnlyTheArchivedCharts) {
     StationFolder station;
     // Files that are no archived chart: a name that is HTML, a day past the

@@ -1,0 +1,98 @@
+#include "export/month_files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace std::chrono;
+
+// February 2024 with hour 13 given on `n` days (value 140 + day) and hour 0
+// on day 2 only; the forecast 142 at hour 13, 50 elsewhere.
+MonthData february(int n, bool forecast = true) {
+    MonthData data;
+    data.month = 2024y / February;
+    data.days.resize(29);
+    for (int d = 0; d < n; ++d) data.days[d][13] = static_cast<std::int16_t>(140 + d);
+    data.days[1][0] = 61;
+    if (forecast) {
+        std::array<std::int16_t, 24> f;
+        f.fill(50);
+        f[13] = 142;
+        data.forecast = f;
+    }
+    return data;
+}
+
+TEST(MonthFiles, TablesAsBulletinsPrintThem) {
+    const MonthData data = february(6);
+    const MonthFigures figures = month_figures(data);
+    EXPECT_EQ(figures.days_with_values, 6);
+
+    const std::string hourly = month_hourly_csv(data);
+    EXPECT_TRUE(hourly.starts_with("date,00,01,02,03,04,05,06,07,08,09,10,11,12,13,14,15,16,17,18,19,20,21,22,23\r\n"
+                                   "2024-02-01,,,,,,,,,,,,,,14.0,,,,,,,,,,\r\n"
+                                   "2024-02-02,6.1,,,,,,,,,,,,,14.1,,,,,,,,,,\r\n"))
+        << hourly;
+    EXPECT_TRUE(hourly.ends_with("\r\n2024-02-29,,,,,,,,,,,,,,,,,,,,,,,,\r\n")) << hourly;
+
+    const std::string summary = month_summary_csv(data, figures);
+    EXPECT_TRUE(summary.starts_with("hour_utc,count,median_mhz,lower_quartile_mhz,upper_quartile_mhz,lower_decile_mhz,"
+                                    "upper_decile_mhz,forecast_mhz,median_minus_forecast_percent\r\n"
+                                    "00,1,,,,,,5.0,\r\n01,0,,,,,,5.0,\r\n"))
+        << summary;
+    // 14.0 to 14.5: the median 14.2 (the lower middle one), 0.0 % of 14.2.
+    EXPECT_NE(summary.find("\r\n13,6,14.2,14.1,14.4,14.0,14.5,14.2,0.0\r\n"), std::string::npos) << summary;
+    EXPECT_TRUE(summary.ends_with("\r\n23,0,,,,,,5.0,\r\n"));
+
+    // Read back, they give the same month.
+    const auto days = read_month_hourly_csv(hourly, data.month);
+    ASSERT_TRUE(days);
+    EXPECT_EQ(*days, data.days);
+    const auto forecast = read_month_forecast(summary);
+    ASSERT_TRUE(forecast);
+    EXPECT_EQ(*forecast, data.forecast);
+    EXPECT_FALSE(read_month_hourly_csv(hourly, 2024y / March)) << "another month's days";
+    EXPECT_FALSE(read_month_hourly_csv(hourly.substr(0, hourly.size() - 2), data.month));
+    EXPECT_FALSE(read_month_forecast(summary.substr(0, 300)));
+
+    // Without a forecast, its column is empty.
+    const MonthData unforecast = february(6, false);
+    const std::string without = month_summary_csv(unforecast, month_figures(unforecast));
+    EXPECT_NE(without.find("\r\n13,6,14.2,14.1,14.4,14.0,14.5,,\r\n"), std::string::npos) << without;
+    const auto none = read_month_forecast(without);
+    ASSERT_TRUE(none);
+    EXPECT_FALSE(*none);
+}
+
+TEST(MonthFiles, DescribeTheMonthInWords) {
+    const struct {
+        const char* what;
+        MonthData data;
+        const char* sentence;
+    } cases[] = {
+        {"medians against the forecast", february(8),
+         "MUF(3000)F2 in February 2024: hourly medians of 8 days, 14.3 MHz; on average 0.7 % above the forecast"},
+        {"below it", [] { auto d = february(5); (*d.forecast)[13] = 150; return d; }(),
+         "MUF(3000)F2 in February 2024: hourly medians of 5 days, 14.2 MHz; on average 5.3 % below the forecast"},
+        {"as forecast", february(6), "MUF(3000)F2 in February 2024: hourly medians of 6 days, 14.2 MHz; on average as forecast"},
+        {"too few days", february(4), "MUF(3000)F2 in February 2024: values of 4 days, too few for hourly medians"},
+        {"no forecast", february(5, false), "MUF(3000)F2 in February 2024: hourly medians of 5 days, 14.2 MHz; no forecast"},
+        {"nothing", [] { MonthData d; d.month = 2024y / March; d.days.resize(31); return d; }(),
+         "MUF(3000)F2 in March 2024: no values; no forecast"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(month_description(c.data, month_figures(c.data)), c.sentence);
+    }
+    // 6.6 MHz at 5 UT is 32.0 % above 5.0, 14.4 at 13 UT 1.4 % above 14.2:
+    // on average 16.7 %.
+    MonthData spread = february(9);
+    for (int d = 0; d < 9; ++d) spread.days[d][5] = static_cast<std::int16_t>(62 + d);
+    EXPECT_EQ(month_description(spread, month_figures(spread)),
+              "MUF(3000)F2 in February 2024: hourly medians of 9 days, 6.6 to 14.4 MHz; on average 16.7 % above "
+              "the forecast");
+}
+
+}  // namespace
