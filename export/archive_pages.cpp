@@ -129,6 +129,21 @@ std::string pager(year_month month, const Archive& archive, bool index_link) {
     return html + "</nav>\n";
 }
 
+// A chart of the archive: its vector picture `svg` where there is one (sharp
+// on every screen, with its values under the pointer), the GIF inside it for
+// where it cannot be shown; else the GIF, loaded as it scrolls into view when
+// `lazy`.
+std::string picture(const std::string& gif, const std::string& svg, const std::string& alt, bool lazy) {
+    const std::string size =
+        "width=\"" + std::to_string(chart_width) + "\" height=\"" + std::to_string(chart_height) + "\"";
+    if (svg.empty())
+        return "<img src=\"" + html_escape(gif) + "\" " + size + (lazy ? " loading=\"lazy\"" : "") + " alt=\"" +
+               html_escape(alt) + "\">";
+    return "<object data=\"" + html_escape(svg) + "\" type=\"image/svg+xml\" " + size + " role=\"img\" aria-label=\"" +
+           html_escape(alt) + "\"><img src=\"" + html_escape(gif) + "\" " + size + " alt=\"" + html_escape(alt) +
+           "\"></object>";
+}
+
 std::string day_cell(year_month_day day, const Archive& archive) {
     const bool has_chart = archive.days.contains(day);
     std::string html = has_chart ? "<div class=\"day\">" : "<div class=\"day empty\">";
@@ -142,17 +157,7 @@ std::string day_cell(year_month_day day, const Archive& archive) {
         beside.description.empty() ? "MUF(3000)F2 chart of " + day_month_year(day) : beside.description;
     const std::string gif = archived_chart_name(day);
     if (beside.csv) html += link(beside_name(gif, ".csv"), html_escape("Data (CSV)"));
-    const std::string size =
-        "width=\"" + std::to_string(chart_width) + "\" height=\"" + std::to_string(chart_height) + "\"";
-    if (beside.svg) {
-        // The vector picture, sharp on every screen and with its values under
-        // the pointer; the GIF where it cannot be shown.
-        html += "<object data=\"" + html_escape(beside_name(gif, ".svg")) + "\" type=\"image/svg+xml\" " + size +
-                " role=\"img\" aria-label=\"" + html_escape(alt) + "\"><img src=\"" + html_escape(gif) + "\" " + size +
-                " alt=\"" + html_escape(alt) + "\"></object>";
-    } else {
-        html += "<img src=\"" + html_escape(gif) + "\" " + size + " loading=\"lazy\" alt=\"" + html_escape(alt) + "\">";
-    }
+    html += picture(gif, beside.svg ? beside_name(gif, ".svg") : "", alt, true);
     return html + "</div>\n";
 }
 
@@ -205,15 +210,7 @@ std::string month_section(year_month month, const MonthOwnFiles& own) {
     const std::string alt =
         own.description.empty() ? "MUF(3000)F2 hourly medians of " + month_name(month) : own.description;
     const std::string gif = month_file_name(month, ".gif");
-    const std::string size =
-        "width=\"" + std::to_string(chart_width) + "\" height=\"" + std::to_string(chart_height) + "\"";
-    if (own.svg) {
-        html += "<object data=\"" + html_escape(month_file_name(month, ".svg")) + "\" type=\"image/svg+xml\" " + size +
-                " role=\"img\" aria-label=\"" + html_escape(alt) + "\"><img src=\"" + html_escape(gif) + "\" " + size +
-                " alt=\"" + html_escape(alt) + "\"></object>\n";
-    } else {
-        html += "<img src=\"" + html_escape(gif) + "\" " + size + " alt=\"" + html_escape(alt) + "\">\n";
-    }
+    html += picture(gif, own.svg ? month_file_name(month, ".svg") : "", alt, false) + "\n";
     if (own.summary || own.hourly) {
         html += "<p>";
         if (own.summary) html += link(month_file_name(month, ".csv"), html_escape("Each hour's statistics (CSV)"));
