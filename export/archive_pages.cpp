@@ -39,9 +39,10 @@ constexpr const char* style =
     ".day img{display:block;max-width:100%;height:auto}\n"
     "ul.months{list-style:none;margin:0;padding:0;display:flex;flex-wrap:wrap;gap:4px 20px}\n"
     ".count{color:var(--soft)}\n"
-    ".medians img,.medians object{display:block}\n"
     "@media (min-width:2100px){.calendar{grid-template-columns:repeat(7,286px)}"
     ".weekdays{display:contents;color:var(--soft)}.pad{display:block}.day{min-height:calc(1.4em + 221px)}}\n";
+// Only on the page of a month that has its own chart.
+constexpr const char* month_style = ".medians img,.medians object{display:block}\n";
 
 // "March 2024"
 std::string month_name(year_month month) {
@@ -93,14 +94,14 @@ std::string base64(std::string_view bytes) {
 }
 
 // The head of a page: its title, and for search engines and link previews
-// what it holds.
-std::string head(std::string_view title, std::string_view description) {
+// what it holds; `more_style` after the pages' own.
+std::string head(std::string_view title, std::string_view description, std::string_view more_style = {}) {
     static const std::string icon = "data:image/svg+xml;base64," + base64(icon_svg);
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
            "<meta name=\"description\" content=\"" + html_escape(description) + "\">\n"
            "<link rel=\"icon\" href=\"" + icon + "\">\n<title>" +
-           html_escape(title) + "</title>\n<style>\n" + style + "</style>\n</head>\n<body>\n";
+           html_escape(title) + "</title>\n<style>\n" + style + std::string(more_style) + "</style>\n</head>\n<body>\n";
 }
 
 // `<tag>text</tag>`
@@ -258,8 +259,8 @@ std::string month_page(year_month month, std::span<const year_month_day> charts,
     for (const auto& [day, files] : beside) data = data || (files.csv && day.year() / day.month() == month);
     const std::string description =
         "MUF(3000)F2 charts of " + month_name(month) + ": one a day" + (data ? ", with their data" : "");
-    return head(title, description) + element("h1", title) + "\n" + pager(month, archive, true) +
-           month_section(month, own) + calendar(month, archive) + page_end;
+    return head(title, description, own.chart ? month_style : "") + element("h1", title) + "\n" +
+           pager(month, archive, true) + month_section(month, own) + calendar(month, archive) + page_end;
 }
 
 std::string index_page(std::span<const year_month_day> charts, const ArchiveExtras& beside) {
