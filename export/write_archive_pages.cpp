@@ -17,29 +17,34 @@
 
 namespace {
 
-// What the folder holds of `month`'s own files, among the names `listed`,
-// and what its chart shows in words, read back from its two CSVs.
-MonthOwnFiles month_own_files(const std::string& folder, std::chrono::year_month month,
-                              const std::set<std::string, std::less<>>& listed) {
+// What the folder holds of `month`'s own files, among the names `listed`.
+MonthOwnFiles month_own_files(std::chrono::year_month month, const std::set<std::string, std::less<>>& listed) {
     MonthOwnFiles own;
     own.chart = listed.contains(month_file_name(month, ".gif"));
     own.svg = listed.contains(month_file_name(month, ".svg"));
     own.summary = listed.contains(month_file_name(month, ".csv"));
     own.hourly = listed.contains(month_file_name(month, hourly_suffix));
-    if (!own.chart || !own.summary || !own.hourly) return own;
+    return own;
+}
+
+// What the month's chart shows in words, read back from its two CSVs in
+// `folder`; a failure when either cannot be read or holds no month's table.
+Status read_month_description(const std::string& folder, std::chrono::year_month month, std::string& description) {
+    const std::string hourly_path = folder + month_file_name(month, hourly_suffix);
+    const std::string summary_path = folder + month_file_name(month, ".csv");
     std::vector<std::uint8_t> hourly, summary;
-    if (!platform::read_file(folder + month_file_name(month, hourly_suffix), hourly, max_csv_bytes) ||
-        !platform::read_file(folder + month_file_name(month, ".csv"), summary, max_csv_bytes))
-        return own;
+    if (Status s = platform::read_file(hourly_path, hourly, max_csv_bytes); !s) return s;
+    if (Status s = platform::read_file(summary_path, summary, max_csv_bytes); !s) return s;
     MonthData data;
     data.month = month;
     auto days = read_month_hourly_csv({reinterpret_cast<const char*>(hourly.data()), hourly.size()}, month);
+    if (!days) return Status::fail(platform::native_path(hourly_path) + " holds no month's table");
     const auto forecast = read_month_forecast({reinterpret_cast<const char*>(summary.data()), summary.size()});
-    if (!days || !forecast) return own;
+    if (!forecast) return Status::fail(platform::native_path(summary_path) + " holds no month's table");
     data.days = std::move(*days);
     data.forecast = *forecast;
-    own.description = month_description(data, month_figures(data));
-    return own;
+    description = month_description(data, month_figures(data));
+    return Status::ok();
 }
 
 }  // namespace
@@ -111,7 +116,15 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
             report("archive pages: " + s.message());
         }
     };
-    for (const year_month month : written)
-        write(month_page_name(month), month_page(month, charts, beside, month_own_files(folder, month, month_files)));
+    for (const year_month month : written) {
+        MonthOwnFiles own = month_own_files(month, month_files);
+        // Tables that cannot be read leave the month's chart its plain alt
+        // text, as a day's CSV does.
+        if (own.chart && own.summary && own.hourly) {
+            if (Status s = read_month_description(folder, month, own.description); !s)
+                report("archive pages: the plain alt text for " + iso_month(month) + ": " + s.message());
+        }
+        write(month_page_name(month), month_page(month, charts, beside, own));
+    }
     write("index.html", index_page(charts, beside));
 }
