@@ -14,10 +14,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
 #include <vector>
 
-#include "export/month_statistics.h"
 #include "series/chart_data.h"
 
 std::string chart_csv(const ChartData& data, std::chrono::year_month_day day);
