@@ -1,5 +1,6 @@
 // The archive redrawn for a range of days: each day's chart drawn as the
-// scheduled run draws it and written to its archive file, and nothing else.
+// scheduled run draws it and written to its archive file (with the files
+// beside it), then, when asked, the months' files and the archive's pages.
 // The scratch bitmaps and the published charts are left to the scheduled
 // run, which may be running at the same moment.
 

@@ -23,8 +23,8 @@
 struct MonthData {
     std::chrono::year_month month;
     std::vector<DayHours> days;  // one for each day of the month, the 1st first
-    // The month's forecast at each hour as its chart drew it; none when its
-    // file could not be read.
+    // The month's forecast at each hour, as its forecast file gives it and
+    // a day's chart draws it; none when the file could not be read.
     std::optional<std::array<std::int16_t, 24>> forecast;
 };
 
