@@ -1,5 +1,6 @@
 // The archive redrawn for a range of days: each day's chart drawn as the
-// scheduled run draws it and written to its archive file, and nothing else.
+// scheduled run draws it and written to its archive file (with the files
+// beside it), then, when asked, the months' files and the archive's pages.
 // The scratch bitmaps and the published charts are left to the scheduled
 // run, which may be running at the same moment.
 
@@ -105,10 +106,9 @@ void Form1::archive_days(Range& range) {
     // Each day goes through slot 1 of the day keys, as day 1 of a run.
     indice_giorno = 1;
     for (int block = range.next_block++; block * days_per_block < range.days; block = range.next_block++) {
+        // A day's chart and the files beside it are a group.
         platform::DurableWrites charts;
         std::vector<std::string> dates;  // of the block's days
-        std::vector<bool> failed;        // each of them
-        std::vector<std::size_t> day_of; // of each file added
         const int end = std::min(range.days, (block + 1) * days_per_block);
         for (int d = block * days_per_block; d < end; ++d) {
             const year_month_day date{range.first + days{d}};
@@ -117,25 +117,25 @@ void Form1::archive_days(Range& range) {
             draw_chart();
             record_day();
             dates.push_back(data_giorno[1]);
+            charts.start_group();
             const std::string chart = archive_folder() + archived_chart_name(mese_anno[1], giorno_anno[1]);
             std::vector<std::uint8_t> gif;
             Status s = encode_gif(superficie.image(), gif);
             if (s) s = write_chart(chart, gif, files_beside(), &charts);
-            day_of.resize(charts.size(), dates.size() - 1);
-            failed.push_back(!s);
-            if (!s) report("day " + data_giorno[1] + ": " + s.message());
+            if (!s) {
+                charts.fail_group();
+                report("day " + data_giorno[1] + ": " + s.message());
+            }
             superficie.Cls();
             output_->progress("plotmuf: archiving day " + std::to_string(++range.done) + " of " +
                               std::to_string(range.total) + ", " + iso_date(date));
         }
-        // A day fails once, at the first of its files that fails.
-        const std::vector<Status> written = charts.finish();
-        for (std::size_t i = 0; i < written.size(); ++i) {
-            if (written[i] || failed[day_of[i]]) continue;
-            failed[day_of[i]] = true;
-            report("day " + dates[day_of[i]] + ": " + written[i].message());
+        const std::vector<platform::DurableWrites::GroupOutcome> days_written = charts.finish_groups();
+        for (std::size_t i = 0; i < days_written.size(); ++i) {
+            const auto& day = days_written[i];
+            if (!day.failed_at_finish) report("day " + dates[i] + ": " + day.failed_at_finish.message());
+            ++(day.failed ? record.failed : record.exported);
+            if (day.failed) ++range.failed;
         }
-        for (const bool f : failed) ++(f ? record.failed : record.exported);
-        range.failed += static_cast<int>(std::count(failed.begin(), failed.end(), true));
     }
 }

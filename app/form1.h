@@ -19,6 +19,7 @@
 #include "canvas/surface.h"
 #include "export/chart_files.h"
 #include "export/image_converter.h"
+#include "export/month_chart.h"
 #include "export/write_chart.h"
 #include "platform/files.h"
 #include "platform/status.h"
@@ -97,6 +98,16 @@ public:
     Status list_measurement_folder(std::chrono::sys_days first, std::chrono::sys_days last);
     // series/, a file each.
     void grafico_previsione(const std::string& file_previsioni);
+    // series/grafico_previsione.cpp: the month's forecast file, its path
+    // and its values for hours 0 to 23 UT in tenths of MHz (none, and the
+    // failure named, when it cannot be read or has no line 2); and those
+    // values drawn as the forecast's curve, each dot recorded in chart_data
+    // when `record`, as read from that file.
+    std::string forecast_path(const std::string& file_previsioni) const {
+        return cartella_previsioni + file_previsioni + ".txt";
+    }
+    std::optional<std::array<std::int16_t, 24>> read_forecast(const std::string& file_previsioni);
+    void draw_forecast(const std::array<std::int16_t, 24>& values, const std::string& file_previsioni, bool record);
     void grafico_valori_autoscalati(const std::string& file_previsioni);
     // The dot or tick just drawn for the sounding of hour h, minute minuto,
     // into chart_data.
@@ -125,8 +136,11 @@ public:
     // the index, from the charts in the archive folder.
     void write_archive_pages(std::chrono::year_month_day first, std::chrono::year_month_day last);
     // export/write_month.cpp: the files of each month from `first`'s to
-    // `last`'s, from the archived days' CSVs, in the archive folder.
+    // `last`'s, from the archived days' CSVs and the month's forecast file,
+    // in the archive folder; and the month's chart, drawn on superficie
+    // (the marks its SVG titles).
     void write_months(std::chrono::year_month_day first, std::chrono::year_month_day last);
+    std::vector<MonthMark> draw_month_chart(const MonthData& data, const MonthFigures& figures);
 
     // Fields of the run. Strings start empty, integers at 0; arrays keep the
     // index ranges the run uses, so slot 0 of the 1-based ones is unused.

@@ -10,12 +10,7 @@
 #include <span>
 #include <vector>
 
-// One sounding of a day as its chart shows it: its minute of the day, UT,
-// and its value in tenths of MHz (none for a sounding without value).
-struct ObservedValue {
-    int minute = 0;
-    std::optional<std::int16_t> tenths;
-};
+#include "series/chart_data.h"
 
 // A day's value at each whole hour, in tenths of MHz; none where it has none.
 using DayHours = std::array<std::optional<std::int16_t>, 24>;

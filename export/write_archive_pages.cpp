@@ -17,95 +17,122 @@
 
 namespace {
 
-// Far above any CSV a chart's data makes (1,464 rows).
-constexpr std::size_t max_csv_bytes = std::size_t{1} << 20;
-
-// What the folder holds of `month`'s own files, among the names `listed`,
-// and what its chart shows in words, read back from its two CSVs.
-MonthOwnFiles month_own_files(const std::string& folder, std::chrono::year_month month,
-                              const std::set<std::string, std::less<>>& listed) {
+// What the folder holds of `month`'s own files, among the names `listed`.
+MonthOwnFiles month_own_files(std::chrono::year_month month, const std::set<std::string, std::less<>>& listed) {
     MonthOwnFiles own;
     own.chart = listed.contains(month_file_name(month, ".gif"));
     own.svg = listed.contains(month_file_name(month, ".svg"));
     own.summary = listed.contains(month_file_name(month, ".csv"));
     own.hourly = listed.contains(month_file_name(month, hourly_suffix));
-    if (!own.chart || !own.summary || !own.hourly) return own;
+    return own;
+}
+
+// What the month's chart shows in words, read back from its two CSVs in
+// `folder`; a failure when either cannot be read or holds no month's table.
+Status read_month_description(const std::string& folder, std::chrono::year_month month, std::string& description) {
+    const std::string hourly_path = folder + month_file_name(month, hourly_suffix);
+    const std::string summary_path = folder + month_file_name(month, ".csv");
     std::vector<std::uint8_t> hourly, summary;
-    if (!platform::read_file(folder + month_file_name(month, hourly_suffix), hourly, max_csv_bytes) ||
-        !platform::read_file(folder + month_file_name(month, ".csv"), summary, max_csv_bytes))
-        return own;
+    if (Status s = platform::read_file(hourly_path, hourly, max_csv_bytes); !s) return s;
+    if (Status s = platform::read_file(summary_path, summary, max_csv_bytes); !s) return s;
     MonthData data;
     data.month = month;
     auto days = read_month_hourly_csv({reinterpret_cast<const char*>(hourly.data()), hourly.size()}, month);
+    if (!days) return Status::fail(platform::native_path(hourly_path) + " holds no month's table");
     const auto forecast = read_month_forecast({reinterpret_cast<const char*>(summary.data()), summary.size()});
-    if (!days || !forecast) return own;
+    if (!forecast) return Status::fail(platform::native_path(summary_path) + " holds no month's table");
     data.days = std::move(*days);
     data.forecast = *forecast;
-    own.description = month_description(data, month_figures(data));
-    return own;
+    description = month_description(data, month_figures(data));
+    return Status::ok();
+}
+
+// What the archive folder holds that its pages show: the charts that are
+// in it now, whoever wrote them, and the files beside them; other files
+// there, folders and hidden files are left out.
+struct ArchiveListing {
+    std::vector<std::chrono::year_month_day> charts;  // sorted
+    std::set<std::chrono::year_month_day> csv, svg;
+    std::set<std::chrono::year_month> pages;
+    std::set<std::string, std::less<>> month_files;  // names such as 2024-03.gif
+};
+
+Status list_archive(const std::string& folder, ArchiveListing& archive) {
+    const Status listed = platform::list_ordinary_files(folder, [&](std::string_view name) {
+        if (const auto day = archived_chart_day(name)) archive.charts.push_back(*day);
+        else if (const auto data = archived_chart_day(name, ".csv")) archive.csv.insert(*data);
+        else if (const auto picture = archived_chart_day(name, ".svg")) archive.svg.insert(*picture);
+        else if (const auto month = month_file_month(name, ".html")) archive.pages.insert(*month);
+        else if (month_own_file(name)) archive.month_files.emplace(name);
+    });
+    std::sort(archive.charts.begin(), archive.charts.end());
+    return listed;
+}
+
+// The pages written: those of the months from `from` to `to`, and of every
+// month that has charts and no page yet (charts of a run without
+// --archive-page, or of a range before them), since each page links every
+// month that has charts.
+std::set<std::chrono::year_month> pages_written(const ArchiveListing& archive, std::chrono::year_month from,
+                                                std::chrono::year_month to) {
+    std::set<std::chrono::year_month> written;
+    for (std::chrono::year_month month = from; month <= to; month += std::chrono::months{1}) written.insert(month);
+    for (const std::chrono::year_month_day day : archive.charts)
+        if (!archive.pages.contains(day.year() / day.month())) written.insert(day.year() / day.month());
+    return written;
+}
+
+// What the pages of `shown` show of the files beside the charts. A chart's
+// CSV says in words what the chart shows; one that cannot be read or holds
+// no chart's data leaves the chart its plain alt text: named in `notes`,
+// and no failure of the run.
+ArchiveExtras beside_charts(const std::string& folder, const ArchiveListing& archive,
+                            const std::set<std::chrono::year_month>& shown, std::vector<std::string>& notes) {
+    ArchiveExtras beside;
+    for (const std::chrono::year_month_day day : archive.charts) {
+        if (!shown.contains(day.year() / day.month())) continue;
+        if (!archive.csv.contains(day) && !archive.svg.contains(day)) continue;
+        BesideChart& extra = beside[day];
+        extra.csv = archive.csv.contains(day);
+        extra.svg = archive.svg.contains(day);
+        if (!extra.csv) continue;
+        const std::string csv_path = folder + beside_name(archived_chart_name(day), ".csv");
+        std::vector<std::uint8_t> bytes;
+        if (Status s = platform::read_file(csv_path, bytes, max_csv_bytes); !s) {
+            notes.push_back("the plain alt text for " + iso_date(day) + ": " + s.message());
+        } else if (const auto data = read_chart_csv({reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
+            extra.description = chart_description(*data, day);
+        } else {
+            notes.push_back("the plain alt text for " + iso_date(day) + ": " + platform::native_path(csv_path) +
+                            " holds no chart's data");
+        }
+    }
+    return beside;
 }
 
 }  // namespace
 
 void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::year_month_day last) {
     using namespace std::chrono;
-    // The pages show the charts that are in the folder now, whoever wrote
-    // them, and the files beside them; other files there, folders and
-    // hidden files are left out.
     const std::string folder = archive_folder();
-    std::vector<year_month_day> charts;
-    std::set<year_month_day> csv, svg;
-    std::set<year_month> pages;
-    std::set<std::string, std::less<>> month_files;  // names such as 2024-03.gif
-    const Status listed = platform::list_ordinary_files(folder, [&](std::string_view name) {
-        if (const auto day = archived_chart_day(name)) charts.push_back(*day);
-        else if (const auto data = archived_chart_day(name, ".csv")) csv.insert(*data);
-        else if (const auto picture = archived_chart_day(name, ".svg")) svg.insert(*picture);
-        else if (const auto month = page_month(name)) pages.insert(*month);
-        else if (name.size() >= 11 && name.size() <= 18 && name[4] == '-') month_files.emplace(name);
-    });
-    if (!listed) {
+    ArchiveListing archive;
+    if (Status s = list_archive(folder, archive); !s) {
         ++failures;
-        report("archive pages: " + listed.message());
+        report("archive pages: " + s.message());
         return;
     }
-    std::sort(charts.begin(), charts.end());
-
-    // The pages written: those of the months drawn, and of every month that
-    // has charts and no page yet (charts of a run without --archive-page, or
-    // of a range before them), since each page links every month that has
-    // charts.
     const year_month from = first.year() / first.month(), to = last.year() / last.month();
-    std::set<year_month> written;
-    for (year_month month = from; month <= to; month += months{1}) written.insert(month);
-    for (const year_month_day day : charts)
-        if (!pages.contains(day.year() / day.month())) written.insert(day.year() / day.month());
+    const std::set<year_month> written = pages_written(archive, from, to);
 
-    // What they show of the files beside the charts, and the index of the
-    // latest month. A chart's CSV says in words what the chart shows.
-    const year_month latest = charts.empty() ? to : charts.back().year() / charts.back().month();
-    ArchiveExtras beside;
-    for (const year_month_day day : charts) {
-        const year_month month = day.year() / day.month();
-        if (!written.contains(month) && month != latest) continue;
-        if (!csv.contains(day) && !svg.contains(day)) continue;
-        BesideChart& extra = beside[day];
-        extra.csv = csv.contains(day);
-        extra.svg = svg.contains(day);
-        if (!extra.csv) continue;
-        // A CSV that cannot be read or holds no chart's data leaves the
-        // chart its plain alt text: named, and no failure of the run.
-        const std::string csv_path = folder + beside_name(archived_chart_name(day), ".csv");
-        std::vector<std::uint8_t> bytes;
-        if (Status s = platform::read_file(csv_path, bytes, max_csv_bytes); !s) {
-            report("archive pages: the plain alt text for " + iso_date(day) + ": " + s.message());
-        } else if (const auto data = read_chart_csv({reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
-            extra.description = chart_description(*data, day);
-        } else {
-            report("archive pages: the plain alt text for " + iso_date(day) + ": " + platform::native_path(csv_path) +
-                   " holds no chart's data");
-        }
-    }
+    // The files beside the charts, as the pages written and the index of
+    // the latest month show them.
+    const year_month latest =
+        archive.charts.empty() ? to : archive.charts.back().year() / archive.charts.back().month();
+    std::set<year_month> shown = written;
+    shown.insert(latest);
+    std::vector<std::string> notes;
+    const ArchiveExtras beside = beside_charts(folder, archive, shown, notes);
+    for (const std::string& note : notes) report("archive pages: " + note);
 
     auto write = [&](const std::string& name, const std::string& page) {
         const std::span bytes(reinterpret_cast<const std::uint8_t*>(page.data()), page.size());
@@ -114,7 +141,15 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
             report("archive pages: " + s.message());
         }
     };
-    for (const year_month month : written)
-        write(month_page_name(month), month_page(month, charts, beside, month_own_files(folder, month, month_files)));
-    write("index.html", index_page(charts, beside));
+    for (const year_month month : written) {
+        MonthOwnFiles own = month_own_files(month, archive.month_files);
+        // Tables that cannot be read leave the month's chart its plain alt
+        // text, as a day's CSV does.
+        if (own.chart && own.summary && own.hourly) {
+            if (Status s = read_month_description(folder, month, own.description); !s)
+                report("archive pages: the plain alt text for " + iso_month(month) + ": " + s.message());
+        }
+        write(month_page_name(month), month_page(month, archive.charts, beside, own));
+    }
+    write("index.html", index_page(archive.charts, beside));
 }

@@ -228,6 +228,32 @@ std::vector<Status> DurableWrites::finish() {
     return outcome;
 }
 
+void DurableWrites::start_group() {
+    group_start_.push_back(pending_.size());
+    group_failed_.push_back(false);
+}
+
+void DurableWrites::fail_group() {
+    if (!group_failed_.empty()) group_failed_.back() = true;
+}
+
+std::vector<DurableWrites::GroupOutcome> DurableWrites::finish_groups() {
+    std::vector<Status> written = finish();
+    std::vector<GroupOutcome> outcome(group_start_.size());
+    for (std::size_t g = 0; g < outcome.size(); ++g) {
+        outcome[g].failed = group_failed_[g];
+        const std::size_t end = g + 1 < group_start_.size() ? group_start_[g + 1] : written.size();
+        for (std::size_t i = group_start_[g]; i < end && !outcome[g].failed; ++i) {
+            if (written[i]) continue;
+            outcome[g].failed = true;
+            outcome[g].failed_at_finish = std::move(written[i]);
+        }
+    }
+    group_start_.clear();
+    group_failed_.clear();
+    return outcome;
+}
+
 Status remove_file(const std::string& path) { return system::remove(native_path(path)); }
 
 bool names_nothing(const std::string& path) { return system::names_nothing(native_path(path)); }

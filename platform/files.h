@@ -98,12 +98,29 @@ public:
     // outcome of each, in the order added. Nothing stays pending.
     std::vector<Status> finish();
 
+    // Files that succeed or fail together make a group (a day's chart and
+    // the files beside it; a month's files): those added after
+    // start_group(), up to the next one. A group fails once, at its first
+    // failure: one before the finish, which its caller tells at once and
+    // marks with fail_group(), or else that of the first of its files that
+    // fails to finish.
+    void start_group();
+    void fail_group();  // the group started last
+    struct GroupOutcome {
+        bool failed = false;                       // before the finish or in it
+        Status failed_at_finish = Status::ok();  // when it had not failed before: yet to be told
+    };
+    // finish(), told by group, each in the order started. No group stays.
+    std::vector<GroupOutcome> finish_groups();
+
 private:
     struct Pending {
         std::string path, native, temporary;
         std::intptr_t handle;
     };
     std::vector<Pending> pending_;
+    std::vector<std::size_t> group_start_;  // the first file of each group
+    std::vector<bool> group_failed_;       // before the finish
 };
 
 Status remove_file(const std::string& path);

@@ -187,6 +187,38 @@ TEST(DurableWrites, EachFileReplacesItsOldOneOrFailsAloneLeavingNothingElse) {
     EXPECT_EQ(read_text(folder.path() / "archive" / "2024061.gif"), std::string("b\0b", 3));
 }
 
+TEST(DurableWrites, AGroupFailsOnceAtItsFirstFailure) {
+    TempFolder folder;
+    for (const char* blocked : {"b2.gif", "b3.gif", "c1.gif"}) folder.make_folder(blocked);  // folders where files should go
+    const std::string at = TempFolder::folder_of(folder.path());
+    const std::vector<std::uint8_t> bytes = {'x'};
+    platform::DurableWrites writes;
+    writes.start_group();  // a: all written
+    for (const char* name : {"a1.gif", "a2.gif"}) EXPECT_TRUE(writes.add(at + name, bytes));
+    writes.start_group();  // b: its second and third files fail at the finish
+    for (const char* name : {"b1.gif", "b2.gif", "b3.gif"}) EXPECT_TRUE(writes.add(at + name, bytes));
+    writes.start_group();  // c: failed before the finish, and told then
+    EXPECT_TRUE(writes.add(at + "c1.gif", bytes));
+    writes.fail_group();
+    writes.start_group();  // d: no file at all
+    const auto outcome = writes.finish_groups();
+    ASSERT_EQ(outcome.size(), 4u);
+    EXPECT_FALSE(outcome[0].failed);
+    EXPECT_TRUE(outcome[0].failed_at_finish);
+    EXPECT_TRUE(outcome[1].failed);
+    ASSERT_FALSE(outcome[1].failed_at_finish);
+    EXPECT_NE(outcome[1].failed_at_finish.message().find("b2.gif"), std::string::npos)
+        << outcome[1].failed_at_finish.message();
+    EXPECT_TRUE(outcome[2].failed);
+    EXPECT_TRUE(outcome[2].failed_at_finish);
+    EXPECT_FALSE(outcome[3].failed);
+    EXPECT_EQ(read_text(folder.path() / "b1.gif"), "x");
+    // The groups end with the finish: the next starts afresh.
+    writes.start_group();
+    EXPECT_TRUE(writes.add(at + "a1.gif", bytes));
+    EXPECT_EQ(writes.finish_groups().size(), 1u);
+}
+
 TEST(RemoveFile, DeletesAFileAndFailsWhenThereIsNone) {
     TempFolder folder;
     folder.write("grafico1.bmp", "BM");

@@ -18,6 +18,14 @@ struct ChartPoint {
     std::size_t operation = 0;           // the surface's drawing operation that drew its dot or tick
 };
 
+// One sounding of a day as its chart shows it, without its file: its
+// minute of the day, UT, and its value in tenths of MHz (none for a
+// sounding without value). What an archived day gives its month.
+struct ObservedValue {
+    int minute = 0;
+    std::optional<std::int16_t> tenths;
+};
+
 struct ChartData {
     std::vector<ChartPoint> points;  // in the order they were drawn
     // The month's forecast file was read and its curve drawn.

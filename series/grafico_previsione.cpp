@@ -1,9 +1,12 @@
 // The monthly forecast on the chart of one day: 24 white dots, one for each
 // whole hour UT, joined in hour order by white segments. The values are the
-// 24 five-character fields of line 2 of the month's forecast file.
+// 24 five-character fields of line 2 of the month's forecast file, which
+// the month's own chart and tables read too.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/form1.h"
@@ -18,20 +21,20 @@ constexpr std::size_t line_size = fields * field_size;  // nothing past it is us
 
 }  // namespace
 
-void Form1::grafico_previsione(const std::string& file_previsioni) {
+std::optional<std::array<std::int16_t, 24>> Form1::read_forecast(const std::string& file_previsioni) {
     std::array<std::int16_t, fields + 1> valori_previsti{};  // 1..24, all 0 on every call
     std::string riga_previsione;
     platform::TextInput channel1;
 
     // A failing step is passed over and the next one runs; each failure
     // clears apertura_ok, and the flag decides whether the file is used.
-    const std::string path = cartella_previsioni + file_previsioni + ".txt";
+    const std::string path = forecast_path(file_previsioni);
     bool apertura_ok = true;
     if (Status s = channel1.open(path); !s) {
         apertura_ok = false;
         report("forecast: " + s.message());
     }
-    if (!apertura_ok) return;
+    if (!apertura_ok) return std::nullopt;
 
     // Line 1 is skipped whatever it holds; line 2 holds the values.
     if (!channel1.read_line(riga_previsione, 0)) apertura_ok = false;
@@ -41,7 +44,7 @@ void Form1::grafico_previsione(const std::string& file_previsioni) {
     // A file without a line 2 holds no forecast: no curve, as for a missing file.
     if (!apertura_ok) {
         report("forecast: " + platform::native_path(path) + " has no line 2");
-        return;
+        return std::nullopt;
     }
 
     // Field k holds the hour k - 1 UT: a separator, two characters of whole
@@ -51,24 +54,36 @@ void Form1::grafico_previsione(const std::string& file_previsioni) {
         valori_previsti[indice_campo] = series::frequency_value(series::characters(riga_previsione, field_end - 3, 2),
                                                                 series::characters(riga_previsione, field_end, 1));
     }
+    std::array<std::int16_t, fields> values;
+    std::copy(valori_previsti.begin() + 1, valori_previsti.end(), values.begin());
+    return values;
+}
 
+void Form1::draw_forecast(const std::array<std::int16_t, 24>& values, const std::string& file_previsioni, bool record) {
+    const std::string file = record ? std::string(platform::file_name(forecast_path(file_previsioni))) : "";
     // Each dot is drawn, then the segment that ends on it; the first dot has none.
     x_precedente = 0;
     y_precedente = 0;
     for (int k = 1; k <= fields; ++k) {
         const auto x = static_cast<std::int16_t>(10 * (k - 1));
-        const std::int16_t y = valori_previsti[k];
+        const std::int16_t y = values[k - 1];
         superficie.FillStyle = Surface::Fill::solid;
         superficie.FillColor = colours::white;
         superficie.Circle(x, y, 2, colours::white);
-        if (records_points()) {
+        if (record) {
             chart_data.points.push_back({.series = ChartPoint::Series::forecast, .minute = 60 * (k - 1), .tenths = y,
-                                         .file = std::string(platform::file_name(path)),
+                                         .file = file,
                                          .operation = superficie.operations() - 1});
         }
         if (k > 1) superficie.Line(x_precedente, y_precedente, x, y, colours::white);
         x_precedente = x;
         y_precedente = y;
     }
+}
+
+void Form1::grafico_previsione(const std::string& file_previsioni) {
+    const auto values = read_forecast(file_previsioni);
+    if (!values) return;
+    draw_forecast(*values, file_previsioni, records_points());
     chart_data.forecast_drawn = true;
 }

@@ -291,6 +291,37 @@ TEST(Monthly, ADayThatCannotBeReadOrAMonthThatCannotBeWrittenFails) {
         EXPECT_EQ(file.find(".tmp"), std::string::npos) << file;
 }
 
+// A month's table that cannot be read, or that holds no month's table,
+// leaves the month's chart its plain alt text on its page: named under
+// --verbose, as a day's CSV is, and no failure of the run.
+TEST(Monthly, AMonthsTableThatCannotBeReadLeavesThePlainAltTextAndIsNamed) {
+    StationFolder station;
+    ASSERT_EQ(run_program(station.work(), {"--today", station::today, "--monthly", "--archive-page"}).status, 0);
+    const std::string read = read_text(archive_of(station) / "2024-03.html");
+    EXPECT_NE(read.find("alt=\"MUF(3000)F2 in March 2024: "), std::string::npos) << "tables that read describe the chart";
+
+    const std::string archive = std::string(station::archive) + "/";
+    const fs::path garbled = station.root.write(archive + "2024-03.csv", "hour_utc,count\r\n13,27\r\n");
+    const fs::path too_large =
+        station.root.write(archive + "2024-02-hourly.csv", std::string(std::size_t{2} << 20, 'x'));
+    const RunResult run = run_program(station.work(), {"--today", station::today, "--archive-page", "--verbose"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("plotmuf: archive pages: the plain alt text for 2024-03: " + garbled.string() +
+                           " holds no month's table\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("plotmuf: archive pages: the plain alt text for 2024-02: file too large: " +
+                           too_large.string() + "\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+    for (const char* month : {"2024-02", "2024-03"}) {
+        const std::string page = read_text(archive_of(station) / (std::string(month) + ".html"));
+        const std::string name = month == std::string("2024-02") ? "February 2024" : "March 2024";
+        EXPECT_NE(page.find("alt=\"MUF(3000)F2 hourly medians of " + name + "\""), std::string::npos) << page;
+    }
+}
+
 TEST(Monthly, TheChartShowsMediansAndQuartilesOnADaysFrameAndForecast) {
     StationFolder station(station::NoData{});
     station.root.write("previsioni/032024.txt", forecast_file());
