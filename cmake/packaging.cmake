@@ -43,13 +43,34 @@ install(FILES packaging/plotmuf-alerts.yml DESTINATION ${plotmuf_doc_dir}/exampl
 # copyright file carries it, and lintian takes a second copy for an extra
 # licence file.
 install(FILES LICENSE DESTINATION ${plotmuf_doc_dir} COMPONENT licence)
-# The example station as the repository holds it: not what a run in it left
-# (charts, scratch bitmaps, hidden temporary files, .gitkeep). Its empty
-# publication and archive folders stay, since plotmuf creates no folder.
-install(DIRECTORY example/ DESTINATION ${plotmuf_doc_dir}/example
-        PATTERN "*.gif" EXCLUDE
-        PATTERN "*.bmp" EXCLUDE
-        PATTERN ".*" EXCLUDE)
+# The example station as the repository holds it, file by file from
+# packaging/example-files.txt (`git ls-files example`, which test
+# ExampleFiles holds it to): never what a run in it left there. A .gitkeep
+# stands for its folder, installed empty, since plotmuf creates no folder.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS packaging/example-files.txt)
+file(STRINGS packaging/example-files.txt example_files)
+set(example_folders "")
+foreach(path IN LISTS example_files)
+  get_filename_component(folder "${path}" DIRECTORY)
+  list(FIND example_folders "${folder}" index)
+  if(index EQUAL -1)
+    list(LENGTH example_folders index)
+    list(APPEND example_folders "${folder}")
+    set(example_files_in_${index} "")
+  endif()
+  get_filename_component(name "${path}" NAME)
+  if(NOT name STREQUAL ".gitkeep")
+    list(APPEND example_files_in_${index} "${path}")
+  endif()
+endforeach()
+set(index 0)
+foreach(folder IN LISTS example_folders)
+  install(DIRECTORY DESTINATION ${plotmuf_doc_dir}/${folder})
+  if(example_files_in_${index})
+    install(FILES ${example_files_in_${index}} DESTINATION ${plotmuf_doc_dir}/${folder})
+  endif()
+  math(EXPR index "${index} + 1")
+endforeach()
 
 if(WIN32)
   # cmd.exe misreads a batch file with bare LF line ends.
