@@ -9,7 +9,8 @@
 # changelog's version, the copyright file's font notice, gzip files
 # without name or date; the manual page through mandoc's and groff's
 # checks, with every option of --help documented; both units through
-# systemd-analyze verify; and the packaged binary, run on a copy of the
+# systemd-analyze verify; the README as installed naming only the
+# package's files; and the packaged binary, run on a copy of the
 # example station, writing the twelve GIF files of the build's own binary.
 #
 # usage: tests/packaging/check_deb.sh [--install] [OUTPUT_FOLDER]
@@ -114,19 +115,11 @@ dpkg-deb -x "$deb" "$tree"
 doc=$tree/usr/share/doc/plotmuf
 
 # The README as installed: each of its links leads to a file installed
-# beside it, or to one of its own headings.
-python3 - "$doc" "$source_dir/tests/docs" >"$work/readme-links" 2>&1 <<'PY' || fail "the installed README: $(cat "$work/readme-links")"
-import pathlib
-import sys
-sys.path.insert(0, sys.argv[2])
-import check_links
-root = pathlib.Path(sys.argv[1]).resolve()
-readme = root / "README.md"
-broken = [f"line {n}: ({target}): {why}" for n, target in check_links.links(readme)
-          if (why := check_links.broken(root, readme, target))]
-print("\n".join(broken))
-sys.exit(1 if broken else 0)
-PY
+# beside it, or to one of its own headings; each file of the repository it
+# names is installed beside it under that name, and each /usr/ path it
+# names is the package's.
+python3 "$here/check_installed_readme.py" "$doc" "$source_dir" "$tree" >"$work/readme" 2>&1 ||
+    fail "the installed README: $(cat "$work/readme")"
 
 # A stripped binary, and no build or source folder named in any file.
 readelf -S "$tree/usr/bin/plotmuf" | grep -Eq '\.symtab|\.debug_' && fail "usr/bin/plotmuf is not stripped"

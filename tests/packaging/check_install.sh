@@ -2,11 +2,12 @@
 # `cmake --install` of a Linux build, with --prefix and with DESTDIR: the
 # exact files of tests/packaging/expected_files.sh with their modes, units
 # that start the program where it was installed and pass systemd-analyze
-# verify, and a manual page that `man` finds. The example station installed
-# is the repository's: before installing, the build's plotmuf is run in the
-# source tree's example/ with every option that writes a file
-# (example_runs.sh), and none of what it wrote may be installed, nor shown
-# by `git status`.
+# verify, a manual page that `man` finds, and a README that links and names
+# only files installed beside it (check_installed_readme.py). The example
+# station installed is the repository's: before installing, the build's
+# plotmuf is run in the source tree's example/ with every option that
+# writes a file (example_runs.sh), and none of what it wrote may be
+# installed, nor shown by `git status`.
 #
 # usage: tests/packaging/check_install.sh BUILD_FOLDER    (a release build)
 # needs: cmake, systemd (systemd-analyze), man-db, git. Any user; leaves
@@ -49,6 +50,8 @@ check_tree() {
     diff <(expected_files "$below") <(list_tree "$root") >"$work/diff" ||
         fail "$root: not the expected files (< expected, > installed):
 $(cat "$work/diff")"
+    python3 "$here/check_installed_readme.py" "$top/share/doc/plotmuf" "$source_dir" >"$work/readme" 2>&1 ||
+        fail "$root: the installed README: $(cat "$work/readme")"
     grep -q '@[A-Z_]*@' "$top"/lib/systemd/system/plotmuf@.* && fail "$root: a placeholder is left in a unit"
     grep -qx "ExecStart=$prefix/bin/plotmuf --verbose" "$top/lib/systemd/system/plotmuf@.service" ||
         fail "$root: plotmuf@.service does not start $prefix/bin/plotmuf"
