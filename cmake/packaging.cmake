@@ -26,30 +26,97 @@ else()
 endif()
 
 install(TARGETS plotmuf RUNTIME DESTINATION ${plotmuf_bin_dir})
-# The README as installed links to nothing that is not installed beside it:
-# its pictures are left out, and each link into the repository becomes its
-# text (links to its own headings stay).
+# The README as installed names only files installed beside it, under
+# their installed names: the passages about the sources (from a line
+# "<!-- sources -->" to a line "<!-- /sources -->") and its pictures are
+# left out, a link to a file installed under another name links to that
+# name, and any other link into the repository becomes its text (links to
+# its own headings stay). The Debian package's copy links the licence as
+# the file that carries it there, copyright.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS README.md)
 file(READ README.md readme)
+while(TRUE)
+  string(FIND "${readme}" "\n<!-- sources -->\n" begin)
+  if(begin EQUAL -1)
+    break()
+  endif()
+  string(SUBSTRING "${readme}" ${begin} -1 rest)
+  string(FIND "${rest}" "\n<!-- /sources -->\n" end)
+  if(end EQUAL -1)
+    message(FATAL_ERROR "README.md: a line <!-- sources --> without a line <!-- /sources --> after it")
+  endif()
+  string(SUBSTRING "${readme}" 0 ${begin} before)
+  math(EXPR end "${end} + 19")
+  string(SUBSTRING "${rest}" ${end} -1 rest)
+  set(readme "${before}\n${rest}")
+endwhile()
+# Each link [repository name](repository name) of a file installed under
+# another name, held aside while the other links become their text.
+set(readme_renames canvas/FONT-NOTICE FONT-NOTICE packaging/plotmuf-alerts.yml examples/plotmuf-alerts.yml
+    LICENSE LICENSE)
+set(renames ${readme_renames})
+set(index 0)
+while(renames)
+  list(POP_FRONT renames from to)
+  string(REPLACE "[${from}](${from})" "@installed_name_${index}@" readme "${readme}")
+  math(EXPR index "${index} + 1")
+endwhile()
 string(REGEX REPLACE "\n!\\[[^]]*\\]\\([^)]*\\)\n" "\n" readme "${readme}")
 string(REGEX REPLACE "\\[([^]]*)\\]\\(([^#):]|[^#):][^):]*)\\)" "\\1" readme "${readme}")
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md.new "${readme}")
-configure_file(${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md.new ${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md COPYONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md canvas/FONT-NOTICE DESTINATION ${plotmuf_doc_dir})
+foreach(package plain debian)
+  set(text "${readme}")
+  set(renames ${readme_renames})
+  set(index 0)
+  while(renames)
+    list(POP_FRONT renames from to)
+    if(package STREQUAL debian AND from STREQUAL LICENSE)
+      set(to copyright)
+    endif()
+    string(REPLACE "@installed_name_${index}@" "[${to}](${to})" text "${text}")
+    math(EXPR index "${index} + 1")
+  endwhile()
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/${package}/README.md.new "${text}")
+  configure_file(${CMAKE_CURRENT_BINARY_DIR}/packaging/${package}/README.md.new
+                 ${CMAKE_CURRENT_BINARY_DIR}/packaging/${package}/README.md COPYONLY)
+endforeach()
+install(FILES canvas/FONT-NOTICE DESTINATION ${plotmuf_doc_dir})
 # Prometheus alerting rules for the figures of --metrics, an example to adapt.
 install(FILES packaging/plotmuf-alerts.yml DESTINATION ${plotmuf_doc_dir}/examples)
-# The licence beside them in the zip and in a plain install. The Debian
-# package leaves it out (not in CPACK_COMPONENTS_ALL below): there its
-# copyright file carries it, and lintian takes a second copy for an extra
-# licence file.
-install(FILES LICENSE DESTINATION ${plotmuf_doc_dir} COMPONENT licence)
-# The example station as the repository holds it: not what a run in it left
-# (charts, scratch bitmaps, hidden temporary files, .gitkeep). Its empty
-# publication and archive folders stay, since plotmuf creates no folder.
-install(DIRECTORY example/ DESTINATION ${plotmuf_doc_dir}/example
-        PATTERN "*.gif" EXCLUDE
-        PATTERN "*.bmp" EXCLUDE
-        PATTERN ".*" EXCLUDE)
+# The licence, and the README that links it, in the zip and in a plain
+# install. The Debian package leaves both out (not in CPACK_COMPONENTS_ALL
+# below): there its copyright file carries the licence, and lintian takes a
+# second copy for an extra licence file; its README comes with the Debian
+# component.
+install(FILES LICENSE ${CMAKE_CURRENT_BINARY_DIR}/packaging/plain/README.md DESTINATION ${plotmuf_doc_dir}
+        COMPONENT not_debian)
+# The example station as the repository holds it, file by file from
+# packaging/example-files.txt (`git ls-files example`, which test
+# ExampleFiles holds it to): never what a run in it left there. A .gitkeep
+# stands for its folder, installed empty, since plotmuf creates no folder.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS packaging/example-files.txt)
+file(STRINGS packaging/example-files.txt example_files)
+set(example_folders "")
+foreach(path IN LISTS example_files)
+  get_filename_component(folder "${path}" DIRECTORY)
+  list(FIND example_folders "${folder}" index)
+  if(index EQUAL -1)
+    list(LENGTH example_folders index)
+    list(APPEND example_folders "${folder}")
+    set(example_files_in_${index} "")
+  endif()
+  get_filename_component(name "${path}" NAME)
+  if(NOT name STREQUAL ".gitkeep")
+    list(APPEND example_files_in_${index} "${path}")
+  endif()
+endforeach()
+set(index 0)
+foreach(folder IN LISTS example_folders)
+  install(DIRECTORY DESTINATION ${plotmuf_doc_dir}/${folder})
+  if(example_files_in_${index})
+    install(FILES ${example_files_in_${index}} DESTINATION ${plotmuf_doc_dir}/${folder})
+  endif()
+  math(EXPR index "${index} + 1")
+endforeach()
 
 if(WIN32)
   # cmd.exe misreads a batch file with bare LF line ends.
@@ -83,8 +150,8 @@ else()
   configure_file(packaging/copyright.in ${packaging_out}/copyright @ONLY)
 
   # What only the Debian package holds, left out of a plain install.
-  install(FILES ${packaging_out}/copyright ${packaging_out}/changelog.gz DESTINATION ${plotmuf_doc_dir}
-          COMPONENT debian EXCLUDE_FROM_ALL)
+  install(FILES ${packaging_out}/copyright ${packaging_out}/changelog.gz ${packaging_out}/debian/README.md
+          DESTINATION ${plotmuf_doc_dir} COMPONENT debian EXCLUDE_FROM_ALL)
   install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
           RENAME plotmuf COMPONENT debian EXCLUDE_FROM_ALL)
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """tests/docs/check_examples.py on copies of the repository's README and
 example station: it passes the README as it is, and fails a README with one
-line of its CSV sample or one quoted page description changed by a single
-character, or two lines of the sample swapped, naming the README's line.
+line of its CSV sample, one quoted page description, one row of its tables
+of the station's files or the sentence on its forecast sample changed by a
+single character, or two lines of the sample swapped, naming the README's
+line.
 
 usage: tests/docs/check_examples_test.py PLOTMUF
 """
@@ -82,6 +84,34 @@ class CheckExamples(unittest.TestCase):
                 self.assertEqual(status, 1, output)
                 self.assertIn(f'README.md:{number}: no page of the example says "', output)
 
+    def test_fails_a_station_file_row_that_says_what_plotmuf_does_not_draw(self):
+        # A row's last cell with its last digit changed (a file name's minute, a value drawn), or "no value"
+        # said to be 0.0 MHz; and an hour of the sentence on the forecast sample.
+        lines = self.readme.split("\n")
+        changes = []
+        for first in ("first line begins with", "line 4"):
+            for number, cells in check_examples.table(self.readme, first)[2]:
+                line = lines[number - 1]
+                last = line.rindex(cells[-1])
+                if any(c.isdigit() for c in cells[-1]):
+                    changed = line[:last] + one_character_changed(cells[-1]) + line[last + len(cells[-1]):]
+                else:
+                    changed = line[:last] + cells[-1].replace("no value", "0.0 MHz", 1) + line[last + len(cells[-1]):]
+                self.assertNotEqual(changed, line)
+                changes.append((number, changed, number))
+        forecast_at = check_examples.forecast_sample(self.readme)[0]
+        sentence = next(number for number in range(forecast_at, len(lines) + 1)
+                        if lines[number - 1].startswith("gives "))
+        while lines[sentence].strip() and any(c.isdigit() for c in lines[sentence]):
+            sentence += 1  # the sentence's last line with a digit
+        changes.append((sentence, one_character_changed(lines[sentence - 1]), forecast_at))
+        for number, changed_line, reported in changes:
+            with self.subTest(line=number):
+                changed = list(lines)
+                changed[number - 1] = changed_line
+                status, output = self.check("\n".join(changed))
+                self.assertEqual(status, 1, output)
+                self.assertIn(f"README.md:{reported}: ", output)
 
 if __name__ == "__main__":
     if len(sys.argv) < 2:

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The Debian package, built by CPack from a clean release build of this
-# source tree in a temporary folder (the "release" preset), then checked:
+# source tree in a temporary folder (the "release" preset), after that
+# build's plotmuf ran in the tree's example/ with every option that writes
+# a file (example_runs.sh; none of it may be packaged), then checked:
 # lintian reports no error and no warning; the control fields; the exact
 # files of tests/packaging/expected_files.sh with their modes and owner;
 # a stripped binary, and no file naming the build or source folder; the
 # changelog's version, the copyright file's font notice, gzip files
 # without name or date; the manual page through mandoc's and groff's
 # checks, with every option of --help documented; both units through
-# systemd-analyze verify; and the packaged binary, run on a copy of the
+# systemd-analyze verify; the README as installed naming only the
+# package's files; and the packaged binary, run on a copy of the
 # example station, writing the twelve GIF files of the build's own binary.
 #
 # usage: tests/packaging/check_deb.sh [--install] [OUTPUT_FOLDER]
@@ -19,7 +22,9 @@
 #                    installation is left as it was found.
 #   OUTPUT_FOLDER    where to leave the package; by default it is deleted.
 # needs: cmake, g++, dpkg-dev (dpkg-shlibdeps), lintian, mandoc, groff,
-# man-db, systemd (systemd-analyze), binutils (readelf), git.
+# man-db, systemd (systemd-analyze), binutils (readelf), git. Leaves the
+# source tree's example/ as the repository holds it (what runs left there
+# is removed).
 #
 # "check && check || fail" means "fail unless both hold".
 # shellcheck disable=SC2015
@@ -41,6 +46,8 @@ source_dir=$(cd "$here/../.." && pwd)
 source "$here/expected_files.sh"
 # shellcheck source=tests/packaging/units.sh
 source "$here/units.sh"
+# shellcheck source=tests/packaging/example_runs.sh
+source "$here/example_runs.sh"
 
 if [ "$install" = yes ]; then
     [ "$(id -u)" -eq 0 ] || { echo "$0: --install needs root" >&2; exit 2; }
@@ -52,6 +59,7 @@ installed=no
 cleanup() {
     [ "$installed" = yes ] && apt-get purge -y -qq plotmuf >/dev/null 2>&1
     rm -rf "$work"
+    clean_example_outputs "$source_dir"
 }
 trap cleanup EXIT
 umask 022
@@ -65,8 +73,11 @@ fail() {
 start=$SECONDS
 build=$work/build
 (cd "$source_dir" && cmake --preset release -B "$build" >/dev/null)
-{ cmake --build "$build" -j2 && (cd "$build" && cpack -G DEB -B "$work/package"); } >"$work/build.log" 2>&1 ||
+cmake --build "$build" -j2 >"$work/build.log" 2>&1 || { cat "$work/build.log"; echo "FAIL: building" >&2; exit 1; }
+run_example_outputs "$source_dir" "$build/plotmuf" || fail "runs in the example station"
+(cd "$build" && cpack -G DEB -B "$work/package") >"$work/build.log" 2>&1 ||
     { cat "$work/build.log"; echo "FAIL: building the package" >&2; exit 1; }
+clean_example_outputs "$source_dir"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb=$work/package/plotmuf_${version}_amd64.deb
 [ -f "$deb" ] || { echo "FAIL: no $deb; cpack made: $(ls "$work/package")" >&2; exit 1; }
@@ -104,19 +115,11 @@ dpkg-deb -x "$deb" "$tree"
 doc=$tree/usr/share/doc/plotmuf
 
 # The README as installed: each of its links leads to a file installed
-# beside it, or to one of its own headings.
-python3 - "$doc" "$source_dir/tests/docs" >"$work/readme-links" 2>&1 <<'PY' || fail "the installed README: $(cat "$work/readme-links")"
-import pathlib
-import sys
-sys.path.insert(0, sys.argv[2])
-import check_links
-root = pathlib.Path(sys.argv[1]).resolve()
-readme = root / "README.md"
-broken = [f"line {n}: ({target}): {why}" for n, target in check_links.links(readme)
-          if (why := check_links.broken(root, readme, target))]
-print("\n".join(broken))
-sys.exit(1 if broken else 0)
-PY
+# beside it, or to one of its own headings; each file of the repository it
+# names is installed beside it under that name, and each /usr/ path it
+# names is the package's.
+python3 "$here/check_installed_readme.py" "$doc" "$source_dir" "$tree" >"$work/readme" 2>&1 ||
+    fail "the installed README: $(cat "$work/readme")"
 
 # A stripped binary, and no build or source folder named in any file.
 readelf -S "$tree/usr/bin/plotmuf" | grep -Eq '\.symtab|\.debug_' && fail "usr/bin/plotmuf is not stripped"

@@ -2,10 +2,17 @@
 # `cmake --install` of a Linux build, with --prefix and with DESTDIR: the
 # exact files of tests/packaging/expected_files.sh with their modes, units
 # that start the program where it was installed and pass systemd-analyze
-# verify, and a manual page that `man` finds.
+# verify, a manual page that `man` finds, and a README that links and names
+# only files installed beside it (check_installed_readme.py). The example
+# station installed is the repository's: before installing, the build's
+# plotmuf is run in the source tree's example/ with every option that
+# writes a file (example_runs.sh), and none of what it wrote may be
+# installed, nor shown by `git status`.
 #
 # usage: tests/packaging/check_install.sh BUILD_FOLDER    (a release build)
-# needs: cmake, systemd (systemd-analyze), man-db. Any user; leaves nothing.
+# needs: cmake, systemd (systemd-analyze), man-db, git. Any user; leaves
+# nothing, and the source tree's example/ as the repository holds it (what
+# runs left there is removed).
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -18,9 +25,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/expected_files.sh"
 # shellcheck source=tests/packaging/units.sh
 source "$here/units.sh"
+# shellcheck source=tests/packaging/example_runs.sh
+source "$here/example_runs.sh"
+# The tree the build installs from.
+source_dir=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/plotmuf-install.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; clean_example_outputs "$source_dir"' EXIT
 umask 022
 
 failures=0
@@ -39,12 +50,17 @@ check_tree() {
     diff <(expected_files "$below") <(list_tree "$root") >"$work/diff" ||
         fail "$root: not the expected files (< expected, > installed):
 $(cat "$work/diff")"
+    python3 "$here/check_installed_readme.py" "$top/share/doc/plotmuf" "$source_dir" >"$work/readme" 2>&1 ||
+        fail "$root: the installed README: $(cat "$work/readme")"
     grep -q '@[A-Z_]*@' "$top"/lib/systemd/system/plotmuf@.* && fail "$root: a placeholder is left in a unit"
     grep -qx "ExecStart=$prefix/bin/plotmuf --verbose" "$top/lib/systemd/system/plotmuf@.service" ||
         fail "$root: plotmuf@.service does not start $prefix/bin/plotmuf"
     [ "$(MANPATH="$top/share/man" man -w plotmuf 2>&1)" = "$top/share/man/man1/plotmuf.1.gz" ] ||
         fail "$root: man does not find the manual page"
 }
+
+# 0. The example station after an operator's runs in it.
+run_example_outputs "$source_dir" "$build/plotmuf" || fail "runs in the example station"
 
 # 1. --prefix: the units start the program in the prefix, and systemd
 # accepts them as they are.

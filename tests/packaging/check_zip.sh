@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# The Windows zip, made by CPack from a MinGW-w64 build: its exact entries
-# under one top folder, schedule.cmd with CR LF line ends; then, under Wine,
-# schedule.cmd unzipped to a folder with blanks and parentheses, run from
-# cmd as an operator does. Wine's schtasks is a stub, so a stand-in
-# (fake_schtasks.c) first on the PATH logs the arguments schtasks.exe gets,
-# which must be these exactly, and runs the task's command as the Task
-# Scheduler would when it is due: plotmuf.exe must then write the charts
-# in the station folder, the Linux build's own for the same day.
+# The Windows zip, made by CPack from a MinGW-w64 build after the Linux
+# plotmuf ran in the source tree's example/ with every option that writes a
+# file (example_runs.sh): its exact entries under one top folder (of the
+# example station, the repository's files), schedule.cmd with CR LF line
+# ends; then, under Wine, schedule.cmd unzipped to a folder with blanks and
+# parentheses, run from cmd as an operator does. Wine's schtasks is a
+# stub, so a stand-in (fake_schtasks.c) first on the PATH logs the
+# arguments schtasks.exe gets, which must be these exactly, and runs the
+# task's command as the Task Scheduler would when it is due: plotmuf.exe
+# must then write the charts in the station folder, the Linux build's own
+# for the same day.
 #
 # usage: tests/packaging/check_zip.sh WINDOWS_BUILD_FOLDER LINUX_PLOTMUF
 # needs: cmake, mingw-w64, wine (64-bit), unzip, git. Runs headless, as any
-# user; leaves nothing behind.
+# user; leaves nothing behind, and the source tree's example/ as the
+# repository holds it (what runs left there is removed).
 #
 # The backslashes in '...' are Windows separators, and "check && check ||
 # fail" means "fail unless both hold".
@@ -28,10 +32,17 @@ source_dir=$(cd "$here/../.." && pwd)
 
 # shellcheck source=tests/windows/wine_work.sh
 source "$source_dir/tests/windows/wine_work.sh" plotmuf-zip
+# shellcheck source=tests/packaging/example_runs.sh
+source "$here/example_runs.sh"
+# The tree the build installs from.
+build_source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+trap 'cleanup; clean_example_outputs "$build_source"' EXIT
 
 start=$SECONDS
+run_example_outputs "$build_source" "$linux_plotmuf" || fail "runs in the example station"
 (cd "$build" && cpack -G ZIP -B "$work/package") >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; echo "FAIL: cpack" >&2; exit 1; }
+clean_example_outputs "$build_source"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 top=plotmuf-$version-win64
 zip=$work/package/$top.zip
