@@ -118,7 +118,7 @@ bool parse_options(int argc, const char* const* argv, Options& options, std::str
             error = "option '" + std::string(name) + "' takes no value";
             return false;
         }
-        if (name.starts_with("--")) given.push_back(once);
+        if (once.starts_with("--")) given.push_back(once);
         if (arg == "--verbose") {
             options.verbose = true;
         } else if (arg == "--help" || arg == "-h") {
