@@ -31,15 +31,15 @@ std::optional<Form1::Newest> Form1::newest_sounding(int days_back) const {
         const std::chrono::sys_days day = today - std::chrono::days{back};
         const DayKeys keys = day_keys(std::chrono::year_month_day{day});
         const std::string start = measurement_name_start(recognised_station, keys.mese_anno, keys.giorno_anno);
-        // A listing that cannot tell the day's minutes tells no newest.
+        // Where the listing cannot tell the day's minutes, each name is
+        // looked for, as the series then opens each.
         const series::MinuteSlots* slots = measurement_listing->minutes(start);
-        if (!slots) continue;
         for (int slot = 24 * 60 - 1; slot >= 0; --slot) {
             const int h = slot / 60, minute = slot % 60;
-            if (!slots->holds(h, minute)) continue;
-            return Newest{std::chrono::sys_seconds{day} + std::chrono::minutes{slot},
-                          start + etichette_ore[static_cast<std::size_t>(h)] + zero_padded(minute, 2) +
-                              std::string(scheme.suffix)};
+            const std::string name =
+                start + etichette_ore[static_cast<std::size_t>(h)] + zero_padded(minute, 2) + std::string(scheme.suffix);
+            if (slots ? !slots->holds(h, minute) : platform::names_nothing(cartella_autoscalati + name)) continue;
+            return Newest{std::chrono::sys_seconds{day} + std::chrono::minutes{slot}, name};
         }
     }
     return std::nullopt;

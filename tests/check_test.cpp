@@ -353,4 +353,15 @@ TEST(Check, TellsAStaleSounderAsARunWould) {
     }
 }
 
+// A name beyond ASCII that may be one of the day's soundings makes the
+// listing unsure of that day's minutes: the newest is then looked for name
+// by name, and found all the same.
+TEST(Check, FindsTheNewestSoundingWhereTheListingCannotTell) {
+    StationFolder station;
+    station.root.write("autoscalati/TUJ2O_20240611\xc3\xbc.TXT", "Tucuman\r\n");
+    const Checked checked = check(station);
+    EXPECT_EQ(checked.status, 0);
+    EXPECT_EQ(count(checked.lines, "ok: newest sounding 2024-03-01 11:15 UT (TUJ2O_20240611115.TXT)", ""), 1);
+}
+
 }  // namespace
