@@ -18,7 +18,11 @@ void Form1::read_configuration() {
     // empty and the run goes on.
     platform::TextInput channel1;
     const std::string path = cartella_corrente + "Quorel_RAV3000I2.ini";
-    if (Status s = channel1.open(path); !s) report("configuration: " + s.message());
+    if (Status s = channel1.open(path); !s) {
+        find(Finding::Topic::configuration, Finding::Level::fail, "configuration: " + s.message());
+    } else {
+        find(Finding::Topic::configuration, Finding::Level::ok, "configuration Quorel_RAV3000I2.ini");
+    }
 
     std::string* const lines[] = {&riga_ini, &cartella_previsioni, &riga_ini,
                                   &cartella_autoscalati, &riga_ini, &cartella_figure};
@@ -27,6 +31,7 @@ void Form1::read_configuration() {
         if (channel1.read_line(*line, longest_line)) ++read;
     }
     if (channel1.is_open() && read < 6)
-        report("configuration: " + platform::native_path(path) + " has " + std::to_string(read) + " of its 6 lines");
+        find(Finding::Topic::configuration, Finding::Level::note,
+             "configuration: " + platform::native_path(path) + " has " + std::to_string(read) + " of its 6 lines");
     channel1.close();
 }

@@ -45,6 +45,9 @@ public:
         bool monthly = false;
         // At the end, the run's figures into this file; none when empty.
         std::string metrics = {};
+        // Say so, and end with status 3, when the newest sounding is older
+        // than this many minutes at the clock, or there is none.
+        std::optional<int> stale_after = {};
     };
 
     Form1() : Form1(Settings{}) {}
@@ -60,6 +63,34 @@ public:
     void start_run();
     void draw_chart();
     void report(const std::string& message) const;
+    // A fact about the configuration or its folders, of day `day` if any,
+    // said once however many days find it (app/findings.h).
+    void find(Finding::Topic topic, Finding::Level level, const std::string& text,
+              std::optional<std::chrono::year_month_day> day = {}) const;
+    // Under --verbose, each note and failure found, once.
+    void say_findings() const;
+    // The first day the measurement folder is listed for: five days before
+    // today, or seven when the run is to tell a stale sounder.
+    int days_listed_back() const { return settings_.stale_after ? 7 : 5; }
+
+    // app/folder_lines.cpp: what the folder lines 2, 4 and 6 name, and,
+    // when `writable` is asked, whether the run can write where it writes.
+    void inspect_folder_lines(bool writable);
+    // app/check.cpp: plotmuf --check. Reads all a run reads, writes
+    // nothing, and prints each finding to `out`; 1 when one is a failure.
+    int check(std::ostream& out);
+    // app/newest_sounding.cpp: the newest sounding of the listing, by the
+    // time in its name, of the days from `days_back` days before today to
+    // today; and, with --stale-after, the words for one that is too old
+    // (or missing), none when it is recent.
+    struct Newest {
+        std::chrono::sys_seconds time;
+        std::string file;
+    };
+    std::optional<Newest> newest_sounding(int days_back) const;
+    std::optional<std::string> stale_sounding() const;
+    // "2024-03-03 23:45 UT"
+    static std::string sounding_time_text(std::chrono::sys_seconds time);
     // What the chart of day indice_giorno just drawn shows, into record.
     void record_day();
     // Days whose export failed at some step, pages and files not written.
@@ -172,6 +203,8 @@ public:
     // nome_file_misura to name that kind's files; a day that recognises no
     // kind leaves them as they were.
     std::array<std::string, 25> etichette_ore;  // 0..23 written, 24 never
+    // The kind riconosci_stazione last recognised, 0 for none.
+    std::int16_t recognised_station = 0;
 
     // What the series drew on the chart of the day, point by point, when
     // the settings ask for files or figures made from it; draw_chart

@@ -20,7 +20,10 @@ void Form1::Form_Load() {
     // drawn without the soundings of a folder that cannot be read would
     // replace good charts with empty ones: then the run writes nothing, and
     // every day counts as failed.
-    if (Status s = list_measurement_folder(first_of_six_days(data_corrente), data_corrente); !s) {
+    inspect_folder_lines(false);
+    if (Status s = list_measurement_folder(std::chrono::sys_days{data_corrente} - std::chrono::days{days_listed_back()},
+                                           data_corrente);
+        !s) {
         failures += 6;
         record.failed += 6;
         report(s.message());
@@ -111,3 +114,10 @@ void Form1::record_day() {
 }
 
 void Form1::report(const std::string& message) const { output_->report(message); }
+
+void Form1::find(Finding::Topic topic, Finding::Level level, const std::string& text,
+                 std::optional<std::chrono::year_month_day> day) const {
+    output_->find(topic, level, text, day);
+}
+
+void Form1::say_findings() const { output_->say_findings(); }

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "app/form1.h"
@@ -35,13 +36,21 @@ int main(int argc, char** argv) {
                  .csv = options.csv || options.monthly,
                  .svg = options.svg,
                  .monthly = options.monthly,
-                 .metrics = options.metrics});
+                 .metrics = options.metrics,
+                 .stale_after = options.stale_after});
+    if (options.check) return form1.check(std::cout);
     if (options.archive_from) {
         form1.archive_range(*options.archive_from, *options.archive_to);
     } else {
         form1.Form_Load();
     }
+    form1.say_findings();
     // Whatever the run did, monitoring learns it.
     form1.write_metrics();
-    return form1.failures == 0 ? 0 : 1;
+    // The operator asked to hear of a sounder that stopped: said whatever
+    // --verbose says, and a failure's status goes first.
+    const std::optional<std::string> stale = options.archive_from ? std::nullopt : form1.stale_sounding();
+    if (stale) std::cerr << "plotmuf: " << *stale << '\n';
+    if (form1.failures != 0) return 1;
+    return stale ? 3 : 0;
 }

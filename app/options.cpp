@@ -1,14 +1,17 @@
 #include "app/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
+#include <vector>
 
 const char* const usage_text =
     "usage: plotmuf [--today YYYY-MM-DD] [--archive-page] [--csv] [--svg] [--monthly]\n"
-    "               [--metrics FILE] [--verbose]\n"
+    "               [--metrics FILE] [--stale-after MINUTES] [--verbose]\n"
+    "       plotmuf --check [the options of that run]\n"
     "       plotmuf --archive FROM TO [--archive-page] [--csv] [--svg] [--monthly]\n"
     "               [--metrics FILE] [--verbose]\n"
-    "       plotmuf --help | --version\n"
+    "       plotmuf -h | --help | --version\n"
     "\n"
     "Draws the MUF(3000)F2 charts of the last six days from the configuration\n"
     "file Quorel_RAV3000I2.ini of the working folder, publishes them as\n"
@@ -17,6 +20,8 @@ const char* const usage_text =
     "  --today YYYY-MM-DD   draw the six days ending on this date, not today\n"
     "  --archive FROM TO    redraw the archived chart of every day from FROM to TO\n"
     "                       (YYYY-MM-DD, both included) and write nothing else\n"
+    "                       but what --archive-page, --csv, --svg, --monthly and\n"
+    "                       --metrics add\n"
     "  --archive-page       then (re)write the archive's browsing pages,\n"
     "                       yyyy-mm.html and index.html, in the archive folder\n"
     "  --csv                beside each chart NAME.gif, write NAME.csv: the\n"
@@ -35,15 +40,29 @@ const char* const usage_text =
     "                       quartiles over the forecast; --archive-page shows them\n"
     "  --metrics FILE       at the end, replace FILE with the run's figures for\n"
     "                       Prometheus (node_exporter's textfile collector)\n"
+    "  --stale-after MINUTES\n"
+    "                       when the newest sounding, by the time in its name, is\n"
+    "                       older than MINUTES (1 to 10080) at the clock, or there\n"
+    "                       is none, say so on standard error and exit 3\n"
+    "  --check              read what the run would read, write nothing, and print\n"
+    "                       one line per finding, in the order of the configuration,\n"
+    "                       each starting with ok:, note: or fail: (a failure, or\n"
+    "                       charts without observed values); takes the options of\n"
+    "                       the run, whose folders it checks too\n"
     "  --verbose            write one line to standard error for each failure\n"
     "                       (exit status 1) and each note, such as a missing\n"
-    "                       forecast (exit status 0 all the same)\n"
-    "  --help               show this help and exit\n"
+    "                       forecast (exit status 0 all the same), once a run\n"
+    "  -h, --help           show this help and exit\n"
     "  --version            show the version and exit\n"
+    "\n"
+    "An option's value may also follow it after '=' (--today=2024-03-03), but\n"
+    "--archive's two dates; each option may be given once.\n"
     "\n"
     "Exit status: 0 every file written, 1 some day, page or file failed (every\n"
     "day is still attempted) or the measurement folder could not be read\n"
-    "(nothing is written then but the metrics), 2 usage error.\n";
+    "(nothing is written then but the metrics), 2 usage error, 3 every file\n"
+    "written but the newest sounding older than --stale-after. --check: 0 no\n"
+    "fail: line, 1 one or more, 2 usage error.\n";
 
 namespace {
 
@@ -81,8 +100,25 @@ bool option_value(int argc, const char* const* argv, int& i, std::string_view na
 }  // namespace
 
 bool parse_options(int argc, const char* const* argv, Options& options, std::string& error) {
+    // Each option once: a second one would silently win over the first.
+    std::vector<std::string_view> given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        const std::string_view name = arg.substr(0, arg.find('='));
+        const std::string_view once = name == "-h" ? std::string_view("--help") : name;
+        if (std::find(given.begin(), given.end(), once) != given.end()) {
+            error = "option '" + std::string(once) + "' given twice";
+            return false;
+        }
+        // A flag never takes a value; an unknown word is named below.
+        const bool flag = name == "--verbose" || name == "--help" || name == "-h" || name == "--version" ||
+                          name == "--archive-page" || name == "--csv" || name == "--svg" || name == "--monthly" ||
+                          name == "--check";
+        if (flag && name.size() != arg.size()) {
+            error = "option '" + std::string(name) + "' takes no value";
+            return false;
+        }
+        if (once.starts_with("--")) given.push_back(once);
         if (arg == "--verbose") {
             options.verbose = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -97,14 +133,25 @@ bool parse_options(int argc, const char* const* argv, Options& options, std::str
             options.svg = true;
         } else if (arg == "--monthly") {
             options.monthly = true;
-        } else if (arg == "--metrics" || arg.starts_with("--metrics=")) {
+        } else if (arg == "--check") {
+            options.check = true;
+        } else if (name == "--metrics") {
             std::string_view value;
             if (!option_value(argc, argv, i, "--metrics", value) || value.empty() || value.starts_with("-")) {
                 error = "--metrics needs a file name";
                 return false;
             }
             options.metrics = value;
-        } else if (arg == "--today" || arg.starts_with("--today=")) {
+        } else if (name == "--stale-after") {
+            std::string_view value;
+            int minutes = 0;
+            if (!option_value(argc, argv, i, "--stale-after", value) || !number(value, minutes) || minutes < 1 ||
+                minutes > 10080) {
+                error = "--stale-after needs a number of minutes from 1 to 10080 (a week)";
+                return false;
+            }
+            options.stale_after = minutes;
+        } else if (name == "--today") {
             std::string_view value;
             if (!option_value(argc, argv, i, "--today", value)) {
                 error = "--today needs a date, YYYY-MM-DD";
@@ -117,7 +164,11 @@ bool parse_options(int argc, const char* const* argv, Options& options, std::str
                 return false;
             }
             options.today = date;
-        } else if (arg == "--archive") {
+        } else if (name == "--archive") {
+            if (name.size() != arg.size()) {
+                error = "--archive takes two dates: --archive FROM TO";
+                return false;
+            }
             if (i + 2 >= argc) {
                 error = "--archive needs two dates, FROM and TO, YYYY-MM-DD";
                 return false;
@@ -143,6 +194,11 @@ bool parse_options(int argc, const char* const* argv, Options& options, std::str
     }
     if (options.today && options.archive_from) {
         error = "--archive and --today cannot go together: a range names its own days";
+        return false;
+    }
+    if (options.archive_from && (options.check || options.stale_after)) {
+        error = std::string(options.check ? "--check" : "--stale-after") +
+                " is for the scheduled run of the six days, not for --archive";
         return false;
     }
     return true;

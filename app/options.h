@@ -14,6 +14,8 @@ struct Options {
     bool svg = false;           // --svg
     bool monthly = false;       // --monthly
     std::string metrics;        // --metrics FILE; empty for none
+    std::optional<int> stale_after;  // --stale-after MINUTES, 1 to 10080
+    bool check = false;         // --check
     bool verbose = false;       // --verbose
     bool help = false;          // --help
     bool version = false;       // --version

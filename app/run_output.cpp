@@ -28,3 +28,25 @@ void RunOutput::show(const std::string& line) {
     *progress_ << text << std::flush;
     shown_ = line.size();
 }
+
+void RunOutput::find(Finding::Topic topic, Finding::Level level, const std::string& text,
+                     std::optional<std::chrono::year_month_day> day) {
+    const std::lock_guard<std::mutex> held(lock_);
+    findings_.add(topic, level, text, day);
+}
+
+void RunOutput::odd_value_field(std::chrono::year_month_day day, const std::string& file) {
+    const std::lock_guard<std::mutex> held(lock_);
+    findings_.odd_value_field(day, file);
+}
+
+std::vector<Finding> RunOutput::findings() {
+    const std::lock_guard<std::mutex> held(lock_);
+    return findings_.all();
+}
+
+void RunOutput::say_findings() {
+    if (!diagnostics_) return;
+    for (const Finding& finding : findings())
+        if (finding.level != Finding::Level::ok) report(Findings::text_with_days(finding));
+}

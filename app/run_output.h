@@ -7,6 +7,9 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include "app/findings.h"
 
 class RunOutput {
 public:
@@ -20,11 +23,20 @@ public:
     // Leaves the progress line as it stands and goes on below it.
     void end_progress();
 
+    // What the run found out, each finding once (app/findings.h).
+    void find(Finding::Topic topic, Finding::Level level, const std::string& text,
+              std::optional<std::chrono::year_month_day> day = {});
+    void odd_value_field(std::chrono::year_month_day day, const std::string& file);
+    std::vector<Finding> findings();
+    // Each note and failure found, once, as report says a line.
+    void say_findings();
+
 private:
     void show(const std::string& line);  // with the lock held
 
     std::mutex lock_;
     std::ostream* diagnostics_;
     std::ostream* progress_;
-    std::size_t shown_ = 0;  // characters of the progress line on the terminal
+    std::size_t shown_ = 0;
+    Findings findings_;  // characters of the progress line on the terminal
 };

@@ -258,6 +258,7 @@ Status remove_file(const std::string& path) { return system::remove(native_path(
 
 bool names_nothing(const std::string& path) { return system::names_nothing(native_path(path)); }
 bool is_folder(const std::string& path) { return !path.empty() && system::is_folder(native_path(path)); }
+Status can_write_in(const std::string& path) { return system::can_write_in(native_path(path.empty() ? "." : path)); }
 
 char own_separator() { return system::separator; }
 

@@ -130,6 +130,9 @@ Status remove_file(const std::string& path);
 bool names_nothing(const std::string& path);
 // Whether `path` names a folder, with or without a final separator.
 bool is_folder(const std::string& path);
+// Whether the process may make files in the folder `path`, asked without
+// writing anything; the system's reason when it may not.
+Status can_write_in(const std::string& path);
 // The system's own separator, as a folder name offered to the user ends.
 char own_separator();
 

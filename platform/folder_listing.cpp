@@ -29,6 +29,7 @@ FolderListing::FolderListing(const std::string& folder, const std::function<void
         for (const system::FolderEntry& entry : entries) {
             visit(entry.name);
             if (!entry.short_name.empty()) visit(entry.short_name);
+            files_ += !entry.hidden && entry.type != system::FolderEntry::other;
 
             // Names are compared first, and the type of an entry checked
             // only when its name would come first: one pass, and few checks.

@@ -8,6 +8,7 @@
 // its open like any missing file; a file that appears after the listing is
 // seen by the next listing, not by this one.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -53,9 +54,13 @@ public:
     // hidden or system files) in byte order of the names; empty when there
     // is none.
     const std::string& first_ordinary_file() const { return first_ordinary_; }
+    // The entries listed that may be files: neither hidden nor of a type
+    // that the listing tells is no file.
+    std::size_t files() const { return files_; }
 
 private:
     std::string first_ordinary_;
+    std::size_t files_ = 0;
     Status status_ = Status::ok();
     bool listed_ = false;
 };

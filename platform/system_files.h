@@ -81,5 +81,8 @@ bool is_regular_file(const std::string& path);
 bool names_nothing(const std::string& path);
 // Whether `path` names a folder (following links).
 bool is_folder(const std::string& path);
+// Whether the process may make and remove files in the folder `path`,
+// asked of the system without writing anything; its reason when not.
+Status can_write_in(const std::string& path);
 
 }  // namespace platform::system

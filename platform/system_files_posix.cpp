@@ -216,4 +216,10 @@ bool is_folder(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+Status can_write_in(const std::string& path) {
+    // Making a file in a folder takes writing to it and passing through it.
+    if (::access(path.c_str(), W_OK | X_OK) != 0) return failure("cannot write to", path);
+    return Status::ok();
+}
+
 }  // namespace platform::system

@@ -239,4 +239,14 @@ bool is_folder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+Status can_write_in(const std::string& path) {
+    // A folder marked read-only, or one on a medium that cannot be
+    // written, refuses new files; the attributes tell without writing.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return failure("cannot write to", path, GetLastError());
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return Status::fail("cannot write to " + path + ": not a folder");
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return Status::fail("cannot write to " + path + ": the folder is read-only");
+    return Status::ok();
+}
+
 }  // namespace platform::system

@@ -68,4 +68,10 @@ std::int16_t frequency_value(std::string_view whole_mhz, std::string_view tenths
     return leading_number(text);
 }
 
+bool documented_frequency(std::string_view field) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return field.size() == 4 && (digit(field[0]) || field[0] == ' ') && digit(field[1]) && field[2] == '.' &&
+           digit(field[3]);
+}
+
 }  // namespace series

@@ -28,4 +28,9 @@ std::int16_t leading_number(std::string_view text);
 // "12" and "3" give 123, " 9" and "5" give 95, "12" and " " give 12.
 std::int16_t frequency_value(std::string_view whole_mhz, std::string_view tenths);
 
+// Whether `field` is a frequency of the documented form: two characters of
+// whole MHz (a digit, or a blank before one), the point and a digit of
+// tenths, as "12.3" and " 9.8".
+bool documented_frequency(std::string_view field);
+
 }  // namespace series

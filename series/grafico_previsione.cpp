@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,9 +31,13 @@ std::optional<std::array<std::int16_t, 24>> Form1::read_forecast(const std::stri
     // clears apertura_ok, and the flag decides whether the file is used.
     const std::string path = forecast_path(file_previsioni);
     bool apertura_ok = true;
+    const std::string shown = platform::native_path(path);
+    const std::optional<std::chrono::year_month_day> day =
+        indice_giorno >= 1 && indice_giorno <= 6 ? std::optional(day_date[indice_giorno]) : std::nullopt;
     if (Status s = channel1.open(path); !s) {
         apertura_ok = false;
-        report("forecast: " + s.message());
+        find(Finding::Topic::forecasts, Finding::Level::fail,
+             platform::names_nothing(path) ? "forecast: no file " + shown : "forecast: " + s.message(), day);
     }
     if (!apertura_ok) return std::nullopt;
 
@@ -43,16 +48,33 @@ std::optional<std::array<std::int16_t, 24>> Form1::read_forecast(const std::stri
 
     // A file without a line 2 holds no forecast: no curve, as for a missing file.
     if (!apertura_ok) {
-        report("forecast: " + platform::native_path(path) + " has no line 2");
+        find(Finding::Topic::forecasts, Finding::Level::fail, "forecast: " + shown + " has no line 2", day);
         return std::nullopt;
     }
 
     // Field k holds the hour k - 1 UT: a separator, two characters of whole
     // MHz, the point and the tenths. A field past the end of a short line is 0.
+    // Each field not of that form is counted, and the first one named.
+    int unread = 0;
+    std::string first_unread;
     for (indice_campo = 1; indice_campo <= fields; ++indice_campo) {
         const std::size_t field_end = field_size * static_cast<std::size_t>(indice_campo);
         valori_previsti[indice_campo] = series::frequency_value(series::characters(riga_previsione, field_end - 3, 2),
                                                                 series::characters(riga_previsione, field_end, 1));
+        if (!series::documented_frequency(series::characters(riga_previsione, field_end - 3, 4)) && unread++ == 0)
+            first_unread = "hour " + std::to_string(indice_campo - 1) + " UT, \"" +
+                           std::string(series::characters(riga_previsione, field_end - 4, field_size)) + "\"";
+    }
+    if (unread == 0) {
+        find(Finding::Topic::forecasts, Finding::Level::ok, "forecast " + shown + ": 24 hourly values");
+    } else if (unread == fields) {
+        find(Finding::Topic::forecasts, Finding::Level::fail,
+             "forecast " + shown + ": no hour of line 2 reads as a value (24 fields of 5 characters, as \"  9.8\")", day);
+    } else {
+        find(Finding::Topic::forecasts, Finding::Level::note,
+             "forecast " + shown + ": " + std::to_string(unread) + " of its 24 hours do not read as a value, the first " +
+                 first_unread + ": drawn at its leading number, 0 when it has none",
+             day);
     }
     std::array<std::int16_t, fields> values;
     std::copy(valori_previsti.begin() + 1, valori_previsti.end(), values.begin());

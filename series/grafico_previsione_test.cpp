@@ -196,6 +196,9 @@ TEST_F(Forecast, AFileWithoutALine2IsReportedWhenVerbose) {
     folder.write("032024.txt", "header only\n");
     verbose.grafico_previsione("032024");
     verbose.grafico_previsione("042024");
+    // Said once, at the end of the run.
+    EXPECT_EQ(diagnostics.str(), "");
+    verbose.say_findings();
     EXPECT_NE(diagnostics.str().find("032024.txt"), std::string::npos) << diagnostics.str();
     EXPECT_NE(diagnostics.str().find("042024.txt"), std::string::npos) << diagnostics.str();
 }

@@ -86,6 +86,8 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
                 superficie.FillColor = colours::red;
                 x = static_cast<std::int16_t>(x + scostamento_minuti(minuto));
                 superficie.Circle(x, value, 2, colours::red);
+                if (!series::documented_frequency(field) && indice_giorno >= 1 && indice_giorno <= 6)
+                    output_->odd_value_field(day_date[indice_giorno], std::string(platform::file_name(path)));
                 if (records_points()) record_sounding(h, minuto, value, path);
                 // Joined only to a value two or three units (12 to 18
                 // minutes) earlier in processing order, whatever lies between.

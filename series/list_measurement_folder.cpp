@@ -43,8 +43,9 @@ Status Form1::list_measurement_folder(std::chrono::sys_days first, std::chrono::
     if (first_listing && !cartella_autoscalati.empty() && !platform::is_separator(cartella_autoscalati.back()) &&
         platform::is_folder(cartella_autoscalati)) {
         const std::string folder = platform::native_path(cartella_autoscalati);
-        report("measurements: " + folder + " is a folder, but the line lacks its final separator: " +
-               "no sounding name starts with it (" + folder + platform::own_separator() + " ?)");
+        find(Finding::Topic::measurement_folder, Finding::Level::fail,
+             "measurements: " + folder + " is a folder, but the line lacks its final separator: " +
+                 "no sounding name starts with it (" + folder + platform::own_separator() + " ?)");
     }
     return Status::ok();
 }

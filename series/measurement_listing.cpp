@@ -37,6 +37,7 @@ MeasurementListing::MeasurementListing(const std::string& folder, const std::vec
     });
     status_ = listing.status();
     first_ordinary_ = listing.first_ordinary_file();
+    files_ = listing.files();
     certain_ = certain_ && listing.whole();
     if (!certain_) std::vector<MinuteSlots>().swap(minutes_);
 }

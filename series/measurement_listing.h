@@ -11,6 +11,7 @@
 // counts, such a name is opened for nothing and its open fails.
 
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -41,6 +42,7 @@ public:
     // As platform::FolderListing tells them.
     const Status& status() const { return status_; }
     const std::string& first_ordinary_file() const { return first_ordinary_; }
+    std::size_t files() const { return files_; }
 
     // The minutes of the day whose names begin with `start` for which the
     // folder holds a sounding's name; null when the listing cannot tell, or
@@ -56,6 +58,7 @@ private:
     std::vector<MinuteSlots> minutes_;
     StartFilter filter_;  // of the same starts
     std::string first_ordinary_;
+    std::size_t files_ = 0;
     Status status_ = Status::ok();
     bool certain_ = true;  // no name listed may be a sounding's of those days unseen
 };

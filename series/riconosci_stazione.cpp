@@ -2,7 +2,9 @@
 // ordinary file of the measurement folder begins with the station's name.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +46,7 @@ std::int16_t Form1::riconosci_stazione() {
     const std::string name = measurement_listing ? measurement_listing->first_ordinary_file() : "";
     bool apertura_ok = true;
     if (name.empty() || !channel4.open(cartella_autoscalati + name)) apertura_ok = false;
+    const bool channel4_opened = apertura_ok;
     if (apertura_ok && !channel4.read_line(first_line, name_start_size)) apertura_ok = false;
     channel4.close();
 
@@ -60,7 +63,37 @@ std::int16_t Form1::riconosci_stazione() {
         break;
     }
 
+    recognised_station = tipo_stazione;
+    const std::string folder = platform::native_path(cartella_autoscalati);
+    const std::optional<std::chrono::year_month_day> day =
+        indice_giorno >= 1 && indice_giorno <= 6 ? std::optional(day_date[indice_giorno]) : std::nullopt;
+    // The first four characters as they can be shown.
+    std::string start = first_line.substr(0, name_start_size);
+    for (char& c : start)
+        if (c < ' ' || c > '~') c = '?';
+    if (tipo_stazione != 0) {
+        find(Finding::Topic::measurement_folder, Finding::Level::ok,
+             "measurements (line 4): " + folder + ", " +
+                 std::to_string(measurement_listing ? measurement_listing->files() : 0) + " files, station " + start +
+                 " (" + name + ")");
+        return tipo_stazione;
+    }
     // With no station the hour labels keep what they held.
-    if (tipo_stazione == 0) report("measurements: no station recognised in " + platform::native_path(cartella_autoscalati));
+    std::string why;
+    if (cartella_autoscalati.empty()) {
+        why = std::string(Findings::days_mark) + ": line 4 is empty";
+    } else if (!platform::is_separator(cartella_autoscalati.back())) {
+        why = " in " + folder + std::string(Findings::days_mark) + ": the line lacks its final separator";
+    } else if (name.empty()) {
+        why = " in " + folder + std::string(Findings::days_mark) + ": it holds no ordinary file";
+    } else if (!channel4_opened) {
+        why = " in " + folder + std::string(Findings::days_mark) + ": its first file, " + name + ", cannot be read";
+    } else if (!apertura_ok) {
+        why = " in " + folder + std::string(Findings::days_mark) + ": its first file, " + name + ", is empty";
+    } else {
+        why = " in " + folder + std::string(Findings::days_mark) + ": the first line of its first file, " + name + ", begins with \"" + start +
+              "\", which is no station's (Gibi, Mosc, Tucu, Bahi, Rome, La_S, Mali)";
+    }
+    find(Finding::Topic::measurement_folder, Finding::Level::fail, "measurements: no station recognised" + why, day);
     return tipo_stazione;
 }

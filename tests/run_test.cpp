@@ -192,7 +192,28 @@ INSTANTIATE_TEST_SUITE_P(Options, UsageError,
                                          Usage{{"--archive", "2024-02-01", "2024-02-02", "--today", "2024-03-01"},
                                                "cannot go together"},
                                          Usage{{"--metrics"}, "--metrics needs a file name"},
-                                         Usage{{"--metrics", "--verbose"}, "--metrics needs a file name"}),
+                                         Usage{{"--metrics", "--verbose"}, "--metrics needs a file name"},
+                                         Usage{{"--metrics="}, "--metrics needs a file name"},
+                                         Usage{{"--archive=2024-03-01", "2024-03-02"}, "--archive FROM TO"},
+                                         Usage{{"--archive=2024-03-01"}, "--archive FROM TO"},
+                                         Usage{{"--csv=yes"}, "option '--csv' takes no value"},
+                                         Usage{{"--check=1"}, "option '--check' takes no value"},
+                                         Usage{{"--verbose", "--verbose"}, "option '--verbose' given twice"},
+                                         Usage{{"-h", "--help"}, "option '--help' given twice"},
+                                         Usage{{"--today", "2024-03-01", "--today=2024-03-02"}, "option '--today' given twice"},
+                                         Usage{{"--metrics", "a.prom", "--metrics", "b.prom"}, "option '--metrics' given twice"},
+                                         Usage{{"--archive", "2024-03-01", "2024-03-02", "--archive", "2024-03-01", "2024-03-02"},
+                                               "option '--archive' given twice"},
+                                         Usage{{"--stale-after=60", "--stale-after", "60"}, "option '--stale-after' given twice"},
+                                         Usage{{"--check", "--check"}, "option '--check' given twice"},
+                                         Usage{{"--stale-after"}, "--stale-after needs a number of minutes from 1 to 10080"},
+                                         Usage{{"--stale-after", "0"}, "--stale-after needs a number of minutes"},
+                                         Usage{{"--stale-after=10081"}, "--stale-after needs a number of minutes"},
+                                         Usage{{"--stale-after", "-5"}, "--stale-after needs a number of minutes"},
+                                         Usage{{"--stale-after", "1h"}, "--stale-after needs a number of minutes"},
+                                         Usage{{"--check", "--archive", "2024-03-01", "2024-03-02"}, "not for --archive"},
+                                         Usage{{"--archive", "2024-03-01", "2024-03-02", "--stale-after", "5"},
+                                               "not for --archive"}),
                          [](const testing::TestParamInfo<Usage>& info) { return "Case" + std::to_string(info.index); });
 
 TEST(Options, HelpAndVersionWriteNothingButTheirText) {
@@ -201,10 +222,27 @@ TEST(Options, HelpAndVersionWriteNothingButTheirText) {
     RunResult run = run_program(station.work(), {"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.out.find("--today YYYY-MM-DD"), std::string::npos);
+    for (const char* listed : {"-h, --help", "--check", "--stale-after MINUTES"})
+        EXPECT_NE(run.out.find(listed), std::string::npos) << listed;
+    EXPECT_EQ(run_program(station.work(), {"-h"}).out, run.out);
     run = run_program(station.work(), {"--version"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "plotmuf " PLOTMUF_VERSION "\n");
     EXPECT_EQ(station::files_in(station.root.path()), before);
+}
+
+// Each option that takes one value takes it after "=" as well: the same
+// run, the same files.
+TEST(Options, AValueAfterAnEqualsSignIsTheSameRun) {
+    StationFolder spaced, joined;
+    const RunResult one = run_program(spaced.work(), {"--today", station::today, "--metrics", "m.prom", "--stale-after", "10080"});
+    const RunResult other = run_program(joined.work(), {"--today=" + std::string(station::today), "--metrics=m.prom", "--stale-after=10080"});
+    EXPECT_EQ(one.status, 3) << one.err;  // the soundings are years old at the clock
+    EXPECT_EQ(other.status, 3) << other.err;
+    EXPECT_EQ(joined.output_bytes(), spaced.output_bytes());
+    EXPECT_EQ(joined.output_bytes(), station::plain_charts());
+    EXPECT_TRUE(fs::exists(joined.work() / "m.prom"));
+    EXPECT_EQ(other.err, one.err);
 }
 
 TEST(Options, TodayDefaultsToTheClock) {

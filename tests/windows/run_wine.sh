@@ -256,6 +256,34 @@ wait "$keeper" 2>/dev/null || true
 for file in "${kept[@]}"; do rm -f "$station/$file"; done
 check_station "$station" web
 
+# 7. plotmuf --check on stations whose folder lines are written with "\",
+# one of them with line 6 without its final "\": the same findings and
+# status as the Linux build's on the same station (the station's own folder
+# taken out of the Windows lines, "\" read as "/"), and nothing written or
+# touched.
+# check_findings NAME LINE6_WINDOWS LINE6_LINUX STATUS
+check_findings() {
+    local name=$1 status=0 linux_status=0 before
+    make_station "$work/linux-$name" web 'previsioni\' 'autoscalati\' "$3"
+    station="$WINEPREFIX/drive_c/$name"
+    make_station "$station" web "C:\\$name\\previsioni\\" "C:\\$name\\autoscalati\\" "$2"
+    before=$(cd "$station" && find . -exec stat -c '%n %s %Y' {} + | sort)
+    run_windows "C:\\$name" --check --today "$today" --metrics plotmuf.prom || status=$?
+    tr -d '\r' <"$work/out" | sed "s|C:\\\\$name\\\\||g; s|\\\\|/|g" >"$work/windows-findings"
+    (cd "$work/linux-$name" && "$linux_plotmuf" --check --today "$today" --metrics plotmuf.prom) \
+        >"$work/linux-findings" || linux_status=$?
+    [ "$status" -eq "$4" ] && [ "$linux_status" -eq "$4" ] ||
+        fail "--check in C:\\$name: status $status, on Linux $linux_status, not $4: $(cat "$work/out")"
+    [ -s "$work/linux-findings" ] && cmp -s "$work/windows-findings" "$work/linux-findings" ||
+        fail "--check in C:\\$name: $(diff "$work/linux-findings" "$work/windows-findings" | tr '\n' ' ')"
+    [ "$(cd "$station" && find . -exec stat -c '%n %s %Y' {} + | sort)" = "$before" ] ||
+        fail "--check in C:\\$name changed files"
+}
+check_findings controllo 'C:\controllo\web\' 'web\' 0
+check_findings separatore 'C:\separatore\web' 'web' 1
+grep -qxF 'fail: publication (line 6): web is a folder, but the line lacks its final separator: the charts would be written as webplotMUF1.gif ... beside it (web/ ?)' \
+    "$work/windows-findings" || fail "--check in C:\\separatore: $(cat "$work/windows-findings")"
+
 echo "Wine tests done in $((SECONDS - start)) s"
 if [ "$failures" -ne 0 ]; then
     echo "$failures Wine check(s) failed" >&2
