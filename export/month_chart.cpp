@@ -13,8 +13,12 @@ std::vector<MonthMark> draw_month_medians(Surface& s, std::chrono::year_month mo
         const HourStatistics& hour = figures.hours[h];
         const auto x = static_cast<float>(10 * h);
         if (hour.lower_quartile && hour.upper_quartile) {
-            s.Line(x, *hour.lower_quartile, x, *hour.upper_quartile, colours::red);
-            marks.push_back({s.operations() - 1, h, false});
+            // Three pixels wide, the hour's column and one either side (a
+            // unit of x is a pixel), over the forecast's white.
+            for (const float column : {x - 1, x, x + 1}) {
+                s.Line(column, *hour.lower_quartile, column, *hour.upper_quartile, colours::red);
+                marks.push_back({s.operations() - 1, h, false});
+            }
         }
         if (hour.median) {
             s.FillStyle = Surface::Fill::solid;

@@ -324,7 +324,7 @@ TEST(Monthly, TheChartShowsMediansAndQuartilesOnADaysFrameAndForecast) {
         }
     }
     const Expected e = expected_of(soundings);
-    int medians = 0;
+    int medians = 0, forecasts_under_bars = 0;
     for (int h = 0; h < 24; ++h) {
         const int forecast = 60 + 21 * (h < 12 ? h : 23 - h);
         if (!e.statistics[h]) {
@@ -334,13 +334,33 @@ TEST(Monthly, TheChartShowsMediansAndQuartilesOnADaysFrameAndForecast) {
         ++medians;
         const auto& [median, lower, upper, ld, ud] = *e.statistics[h];
         EXPECT_TRUE(at(month, 10 * h, median) == colours::red) << h;
-        for (int y = lower; y <= upper; ++y) EXPECT_TRUE(at(month, 10 * h, y) == colours::red) << h << " at " << y;
+        // The bar three pixels wide, its hour's column and one either side,
+        // red over the forecast's white where the forecast crosses it.
+        for (int y = lower; y <= upper; ++y) {
+            for (const int column : {10 * h - 1, 10 * h, 10 * h + 1})
+                EXPECT_TRUE(at(month, column, y) == colours::red) << h << " at " << y << ", x " << column;
+        }
+        if (forecast >= lower && forecast <= upper) ++forecasts_under_bars;
         if (std::abs(forecast - median) > 15 && std::abs(forecast - lower) > 8 && std::abs(forecast - upper) > 8 &&
             (forecast < lower || forecast > upper)) {
             EXPECT_TRUE(at(month, 10 * h, forecast) == colours::white) << h;
         }
     }
     EXPECT_EQ(medians, 23);
+    EXPECT_GT(forecasts_under_bars, 0) << "the forecast crosses a bar somewhere";
+    // Nothing but the bars and the dots widened: no red at two pixels from
+    // an hour's column beyond the dot and the segments to its neighbours.
+    for (int h = 1; h < 23; ++h) {
+        if (!e.statistics[h] || !e.statistics[h - 1] || !e.statistics[h + 1]) continue;
+        const int median = (*e.statistics[h])[0];
+        const int lowest = std::min({median, (*e.statistics[h - 1])[0], (*e.statistics[h + 1])[0]});
+        const int highest = std::max({median, (*e.statistics[h - 1])[0], (*e.statistics[h + 1])[0]});
+        for (int y = 50; y <= 550; y += 3) {
+            if (y >= lowest - 12 && y <= highest + 12) continue;
+            for (const int column : {10 * h - 2, 10 * h + 2})
+                EXPECT_FALSE(at(month, column, y) == colours::red) << h << " at " << y << ", x " << column;
+        }
+    }
 }
 
 // The published bulletin of the Sodankylä Geophysical Observatory for July
