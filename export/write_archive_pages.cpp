@@ -41,7 +41,9 @@ MonthOwnFiles month_own_files(const std::string& folder, std::chrono::year_month
     if (!days || !forecast) return own;
     data.days = std::move(*days);
     data.forecast = *forecast;
-    own.description = month_description(data, month_figures(data));
+    own.figures = month_figures(data);
+    own.description = month_description(data, *own.figures);
+    own.days = std::move(data.days);
     return own;
 }
 
@@ -116,5 +118,5 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
     };
     for (const year_month month : written)
         write(month_page_name(month), month_page(month, charts, beside, month_own_files(folder, month, month_files)));
-    write("index.html", index_page(charts, beside));
+    write("index.html", index_page(charts, beside, month_own_files(folder, latest, month_files)));
 }
