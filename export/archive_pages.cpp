@@ -14,9 +14,6 @@ using namespace std::chrono;
 
 namespace {
 
-// ISO order: the calendar's weeks start on Monday.
-constexpr const char* weekday_names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-
 // Wide enough for seven charts side by side (7 x 286 px, six gaps of 10 px,
 // the body's padding and a scroll bar); narrower screens get a wrapping flow
 // of the days with the padding cells and the weekday row hidden.
@@ -60,21 +57,6 @@ constexpr const char* month_style =
     ".table tr>:first-child{text-align:left;position:sticky;left:0;background:var(--paper)}\n"
     ".table tbody tr:nth-child(even),.table tbody tr:nth-child(even)>:first-child{background:var(--blank)}\n"
     ".table tbody+tbody tr:first-child>*{border-top:2px solid var(--soft)}\n";
-
-// "March 2024"
-std::string month_name(year_month month) {
-    return std::string(::month_name(month.month())) + " " + std::to_string(static_cast<int>(month.year()));
-}
-
-// "3 March 2024"
-std::string day_month_year(year_month_day day) {
-    return std::to_string(static_cast<unsigned>(day.day())) + " " + month_name(day.year() / day.month());
-}
-
-// "Sun 3 March 2024"
-std::string caption(year_month_day day) {
-    return std::string(weekday_names[weekday{sys_days{day}}.iso_encoding() - 1]) + " " + day_month_year(day);
-}
 
 // The archive as the pages need it: its days, and its months.
 struct Archive {
@@ -139,11 +121,11 @@ std::string pager(year_month month, const Archive& archive, bool index_link) {
     std::string html = "<nav class=\"pager\" aria-label=\"Months\">\n";
     if (auto later = archive.months.lower_bound(month); later != archive.months.begin()) {
         const year_month earlier = *std::prev(later);
-        html += link(month_page_name(earlier), "&larr; " + html_escape(month_name(earlier)), "prev") + "\n";
+        html += link(month_page_name(earlier), "&larr; " + html_escape(month_year(earlier)), "prev") + "\n";
     }
     if (index_link) html += link("index.html", html_escape("All months")) + "\n";
     if (auto later = archive.months.upper_bound(month); later != archive.months.end())
-        html += link(month_page_name(*later), html_escape(month_name(*later)) + " &rarr;", "next") + "\n";
+        html += link(month_page_name(*later), html_escape(month_year(*later)) + " &rarr;", "next") + "\n";
     return html + "</nav>\n";
 }
 
@@ -165,7 +147,7 @@ std::string picture(const std::string& gif, const std::string& svg, const std::s
 std::string day_cell(year_month_day day, const Archive& archive) {
     const bool has_chart = archive.days.contains(day);
     std::string html = has_chart ? "<div class=\"day\">" : "<div class=\"day empty\">";
-    html += "<time datetime=\"" + html_escape(iso_date(day)) + "\">" + html_escape(caption(day)) + "</time>";
+    html += "<time datetime=\"" + html_escape(iso_date(day)) + "\">" + html_escape(short_weekday_date(day)) + "</time>";
     if (!has_chart) return html + "</div>\n";
 
     const auto found = archive.beside.find(day);
@@ -183,7 +165,8 @@ std::string day_cell(year_month_day day, const Archive& archive) {
 // day and after its last one.
 std::string calendar(year_month month, const Archive& archive) {
     std::string html = "<div class=\"calendar\">\n<div class=\"weekdays\" aria-hidden=\"true\">";
-    for (const char* name : weekday_names) html += element("div", name);
+    // ISO order: the calendar's weeks start on Monday.
+    for (unsigned d = 1; d <= 7; ++d) html += element("div", short_weekday_name(weekday{d}));
     html += "</div>\n";
     const unsigned lead = weekday{sys_days{month / 1}}.iso_encoding() - 1;
     const unsigned last = static_cast<unsigned>((month / std::chrono::last).day());
@@ -212,23 +195,23 @@ std::string month_list(const Archive& archive) {
         }
         const auto count = std::distance(archive.days.lower_bound(*month / 1),
                                          archive.days.upper_bound(*month / std::chrono::last));
-        const std::string name(::month_name(month->month()));
+        const std::string name(month_name(month->month()));
         html += "<li>" + link(month_page_name(*month), html_escape(name)) + " <span class=\"count\">" +
-                html_escape(std::to_string(count) + (count == 1 ? " chart" : " charts")) + "</span></li>\n";
+                html_escape(counted(static_cast<long>(count), "chart")) + "</span></li>\n";
     }
     return html + "</ul>\n";
 }
 
 // "Hourly medians of March 2024", the heading of a month's own chart.
 std::string medians_heading(year_month month) {
-    return "<h2 id=\"medians\">" + html_escape("Hourly medians of " + month_name(month)) + "</h2>\n";
+    return "<h2 id=\"medians\">" + html_escape("Hourly medians of " + month_year(month)) + "</h2>\n";
 }
 
 // The month's own chart with its words beside it: what it shows, what too
 // few days leave out of it, and what its marks mean.
 std::string month_chart_figure(year_month month, const MonthOwnFiles& own) {
     const std::string alt =
-        own.description.empty() ? "MUF(3000)F2 hourly medians of " + month_name(month) : own.description;
+        own.description.empty() ? "MUF(3000)F2 hourly medians of " + month_year(month) : own.description;
     const std::string gif = month_file_name(month, ".gif");
     std::string html = "<figure class=\"month-chart\">\n" +
                        picture(gif, own.svg ? month_file_name(month, ".svg") : "", alt, false) + "\n<figcaption>\n";
@@ -273,15 +256,11 @@ std::string table_row(std::string_view header, const Cell& cell) {
 // scrolls sideways and can be reached from the keyboard for it.
 std::string month_table(year_month month, const MonthOwnFiles& own) {
     if (!own.figures) return "";
-    const auto mhz = [](const std::optional<std::int16_t>& tenths) {
-        std::string text;
-        if (tenths) append_tenths(text, *tenths);
-        return text;
-    };
+    const auto mhz = [](const std::optional<std::int16_t>& tenths) { return tenths ? tenths_text(*tenths) : ""; };
     std::string html = "<div class=\"table\" role=\"region\" aria-labelledby=\"values\" tabindex=\"0\">\n<table>\n"
                        "<caption id=\"values\">" +
                        html_escape("Each day's value at each hour UT in MHz, and each hour's statistics, " +
-                                   month_name(month)) +
+                                   month_year(month)) +
                        "</caption>\n<thead>\n<tr><th scope=\"col\">Day</th>";
     for (int h = 0; h < 24; ++h) {
         html += "<th scope=\"col\">";
@@ -327,39 +306,16 @@ const std::string page_end = "</body>\n</html>\n";
 
 }  // namespace
 
-std::string month_page_name(year_month month) {
-    return zero_padded(static_cast<int>(month.year()), 4) + "-" +
-           zero_padded(static_cast<int>(static_cast<unsigned>(month.month())), 2) + ".html";
-}
-
-std::optional<year_month> page_month(std::string_view file_name) {
-    constexpr std::string_view pattern = "dddd-dd.html";
-    if (file_name.size() != pattern.size()) return std::nullopt;
-    int year = 0, month = 0;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = file_name[i];
-        if (pattern[i] != 'd') {
-            if (c != pattern[i]) return std::nullopt;
-        } else if (c < '0' || c > '9') {
-            return std::nullopt;
-        } else if (i < 4) {
-            year = year * 10 + (c - '0');
-        } else {
-            month = month * 10 + (c - '0');
-        }
-    }
-    if (month < 1 || month > 12) return std::nullopt;
-    return std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)};
-}
+std::string month_page_name(year_month month) { return month_file_name(month, ".html"); }
 
 std::string month_page(year_month month, std::span<const year_month_day> charts, const ArchiveExtras& beside,
                        const MonthOwnFiles& own) {
     const Archive archive(charts, beside);
-    const std::string title = "MUF(3000)F2 charts: " + month_name(month);
+    const std::string title = "MUF(3000)F2 charts: " + month_year(month);
     bool data = false;  // a chart of the month has its CSV beside it
     for (const auto& [day, files] : beside) data = data || (files.csv && day.year() / day.month() == month);
     const std::string description =
-        "MUF(3000)F2 charts of " + month_name(month) + ": one a day" + (data ? ", with their data" : "");
+        "MUF(3000)F2 charts of " + month_year(month) + ": one a day" + (data ? ", with their data" : "");
     return head(title, description, own.chart ? month_style : "") + element("h1", title) + "\n" +
            pager(month, archive, true) + month_section(month, own) + calendar(month, archive) + page_end;
 }
@@ -373,11 +329,11 @@ std::string index_page(std::span<const year_month_day> charts, const ArchiveExtr
                element("p", "The archive holds no charts yet.") + "\n" + page_end;
 
     const year_month latest = *archive.months.rbegin();
-    const std::string html = head(title, "MUF(3000)F2 charts, one a day: the latest month, " + month_name(latest) +
+    const std::string html = head(title, "MUF(3000)F2 charts, one a day: the latest month, " + month_year(latest) +
                                              ", and every month of the archive",
                                   latest_own.chart ? month_style : "") +
                              element("h1", title) + "\n" + latest_month_section(latest, latest_own);
     return html + "<h2>" + html_escape("Latest month: ") +
-           link(month_page_name(latest), html_escape(month_name(latest))) + "</h2>\n" +
+           link(month_page_name(latest), html_escape(month_year(latest))) + "</h2>\n" +
            pager(latest, archive, false) + calendar(latest, archive) + month_list(archive) + page_end;
 }
