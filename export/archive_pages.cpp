@@ -281,8 +281,10 @@ std::string month_table(year_month month, const MonthOwnFiles& own) {
         {"Upper decile", &HourStatistics::upper_decile},
         {"Lower decile", &HourStatistics::lower_decile},
     };
-    for (const auto& [name, statistic] : rows)
-        html += table_row(name, [&](int h) { return mhz(hours[h].*statistic); });
+    for (const auto& row : rows) {
+        const Statistic statistic = row.second;
+        html += table_row(row.first, [&](int h) { return mhz(hours[h].*statistic); });
+    }
     return html + "</tbody>\n</table>\n</div>\n";
 }
 
