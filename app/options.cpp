@@ -38,6 +38,7 @@ const char* const usage_text =
     "                         13,27,14.8,13.9,15.6,12.7,16.4,14.2,4.2\n"
     "                       yyyy-mm.gif (and .svg with --svg), the medians and\n"
     "                       quartiles over the forecast; --archive-page shows them\n"
+    "                       with their words, a legend and the month's table\n"
     "  --metrics FILE       at the end, replace FILE with the run's figures for\n"
     "                       Prometheus (node_exporter's textfile collector)\n"
     "  --stale-after MINUTES\n"

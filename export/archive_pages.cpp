@@ -38,8 +38,25 @@ constexpr const char* style =
     ".count{color:var(--soft)}\n"
     "@media (min-width:2100px){.calendar{grid-template-columns:repeat(7,286px)}"
     ".weekdays{display:contents;color:var(--soft)}.pad{display:block}.day{min-height:calc(1.4em + 221px)}}\n";
-// Only on the page of a month that has its own chart.
-constexpr const char* month_style = ".medians img,.medians object{display:block}\n";
+// Only on a page that shows a month's own chart: the chart with its words
+// beside it (below it on a phone), and the month's table in a box of its
+// own that scrolls sideways where the screen is narrower than the table.
+constexpr const char* month_style =
+    ".medians img,.medians object{display:block}\n"
+    ".month-chart{display:flex;flex-wrap:wrap;align-items:flex-start;gap:8px 20px;margin:0 0 10px}\n"
+    ".month-chart figcaption{flex:1 1 16em;max-width:40em}\n"
+    ".month-chart p{margin:0 0 8px}\n"
+    ".legend{display:grid;grid-template-columns:auto 1fr;gap:2px 10px;margin:0}\n"
+    ".legend dt{font-weight:bold}\n"
+    ".legend dd{margin:0}\n"
+    "ul.files{margin:0 0 10px;padding-left:1.2em}\n"
+    ".table{overflow-x:auto;margin:0 0 16px}\n"
+    ".table table{border-collapse:collapse;font-variant-numeric:tabular-nums}\n"
+    ".table caption{text-align:left;padding:0 0 4px;position:sticky;left:0;max-width:calc(100vw - 20px)}\n"
+    ".table th,.table td{padding:1px 5px;text-align:right;white-space:nowrap}\n"
+    ".table tr>:first-child{text-align:left;position:sticky;left:0;background:var(--paper)}\n"
+    ".table tbody tr:nth-child(even),.table tbody tr:nth-child(even)>:first-child{background:var(--blank)}\n"
+    ".table tbody+tbody tr:first-child>*{border-top:2px solid var(--soft)}\n";
 
 // The archive as the pages need it: its days, and its months.
 struct Archive {
@@ -185,24 +202,106 @@ std::string month_list(const Archive& archive) {
     return html + "</ul>\n";
 }
 
+// "Hourly medians of March 2024", the heading of a month's own chart.
+std::string medians_heading(year_month month) {
+    return "<h2 id=\"medians\">" + html_escape("Hourly medians of " + month_year(month)) + "</h2>\n";
+}
+
+// The month's own chart with its words beside it: what it shows, what too
+// few days leave out of it, and what its marks mean.
+std::string month_chart_figure(year_month month, const MonthOwnFiles& own) {
+    const std::string alt =
+        own.description.empty() ? "MUF(3000)F2 hourly medians of " + month_year(month) : own.description;
+    const std::string gif = month_file_name(month, ".gif");
+    std::string html = "<figure class=\"month-chart\">\n" +
+                       picture(gif, own.svg ? month_file_name(month, ".svg") : "", alt, false) + "\n<figcaption>\n";
+    if (!own.description.empty()) html += element("p", own.description) + "\n";
+    if (own.figures) {
+        if (const std::string few = too_few_for_medians(*own.figures); !few.empty())
+            html += "<p class=\"few\">" + html_escape(few) + "</p>\n";
+    }
+    html += "<dl class=\"legend\">\n" + element("dt", "Red dots") + element("dd", "the hourly medians, each hour's middle "
+            "value over the month's days") + "\n" + element("dt", "Red bars") +
+            element("dd", "their quartiles, from each hour's lower quartile to its upper one") + "\n" +
+            element("dt", "White") + element("dd", "the month's forecast") + "\n</dl>\n";
+    return html + "</figcaption>\n</figure>\n";
+}
+
+// The month's two tables as files, a list of links each with what it holds.
+std::string month_file_links(year_month month, const MonthOwnFiles& own) {
+    if (!own.summary && !own.hourly) return "";
+    std::string html = "<ul class=\"files\">\n";
+    if (own.summary)
+        html += "<li>" + link(month_file_name(month, ".csv"), html_escape("Each hour's statistics (CSV)")) +
+                html_escape(": over the month's days, each hour's count, median, quartiles and deciles, its forecast "
+                            "and the median against it") +
+                "</li>\n";
+    if (own.hourly)
+        html += "<li>" + link(month_file_name(month, hourly_suffix), html_escape("Each day's hourly values (CSV)")) +
+                html_escape(": each day's value at each whole hour") + "</li>\n";
+    return html + "</ul>\n";
+}
+
+// One row of the month's table: its header cell, then a cell for each hour.
+template <typename Cell>
+std::string table_row(std::string_view header, const Cell& cell) {
+    std::string html = "<tr>" + std::string("<th scope=\"row\">") + html_escape(header) + "</th>";
+    for (int h = 0; h < 24; ++h) html += "<td>" + cell(h) + "</td>";
+    return html + "</tr>\n";
+}
+
+// The month's tables as a station's bulletin prints them, in one table: a
+// row for each day of the month, its value at each hour in MHz, then each
+// hour's count and statistics; as wide as 25 columns, in a box that
+// scrolls sideways and can be reached from the keyboard for it.
+std::string month_table(year_month month, const MonthOwnFiles& own) {
+    if (!own.figures) return "";
+    const auto mhz = [](const std::optional<std::int16_t>& tenths) { return tenths ? tenths_text(*tenths) : ""; };
+    std::string html = "<div class=\"table\" role=\"region\" aria-labelledby=\"values\" tabindex=\"0\">\n<table>\n"
+                       "<caption id=\"values\">" +
+                       html_escape("Each day's value at each hour UT in MHz, and each hour's statistics, " +
+                                   month_year(month)) +
+                       "</caption>\n<thead>\n<tr><th scope=\"col\">Day</th>";
+    for (int h = 0; h < 24; ++h) {
+        html += "<th scope=\"col\">";
+        append_two_digits(html, h);
+        html += "</th>";
+    }
+    html += "</tr>\n</thead>\n<tbody>\n";
+    for (std::size_t d = 0; d < own.days.size(); ++d)
+        html += table_row(std::to_string(d + 1), [&](int h) { return mhz(own.days[d][h]); });
+    html += "</tbody>\n<tbody>\n";
+    const auto& hours = own.figures->hours;
+    html += table_row("Count", [&](int h) { return std::to_string(hours[h].count); });
+    using Statistic = std::optional<std::int16_t> HourStatistics::*;
+    const std::pair<const char*, Statistic> rows[] = {
+        {"Median", &HourStatistics::median},
+        {"Upper quartile", &HourStatistics::upper_quartile},
+        {"Lower quartile", &HourStatistics::lower_quartile},
+        {"Upper decile", &HourStatistics::upper_decile},
+        {"Lower decile", &HourStatistics::lower_decile},
+    };
+    for (const auto& row : rows) {
+        const Statistic statistic = row.second;
+        html += table_row(row.first, [&](int h) { return mhz(hours[h].*statistic); });
+    }
+    return html + "</tbody>\n</table>\n</div>\n";
+}
+
 // The month's own chart and tables, above its calendar; nothing when the
 // month has no chart of its own.
 std::string month_section(year_month month, const MonthOwnFiles& own) {
     if (!own.chart) return "";
-    std::string html = "<section class=\"medians\" aria-labelledby=\"medians\">\n<h2 id=\"medians\">" +
-                       html_escape("Hourly medians of " + month_year(month)) + "</h2>\n";
-    const std::string alt =
-        own.description.empty() ? "MUF(3000)F2 hourly medians of " + month_year(month) : own.description;
-    const std::string gif = month_file_name(month, ".gif");
-    html += picture(gif, own.svg ? month_file_name(month, ".svg") : "", alt, false) + "\n";
-    if (own.summary || own.hourly) {
-        html += "<p>";
-        if (own.summary) html += link(month_file_name(month, ".csv"), html_escape("Each hour's statistics (CSV)"));
-        if (own.summary && own.hourly) html += " ";
-        if (own.hourly) html += link(month_file_name(month, hourly_suffix), html_escape("Each day's hourly values (CSV)"));
-        html += "</p>\n";
-    }
-    return html + "</section>\n";
+    return "<section class=\"medians\" aria-labelledby=\"medians\">\n" + medians_heading(month) +
+           month_chart_figure(month, own) + month_file_links(month, own) + month_table(month, own) + "</section>\n";
+}
+
+// The latest month's own chart at the top of the index, its tables on its
+// page; nothing when the month has no chart of its own.
+std::string latest_month_section(year_month month, const MonthOwnFiles& own) {
+    if (!own.chart) return "";
+    return "<section class=\"medians\" aria-labelledby=\"medians\">\n" + medians_heading(month) +
+           month_chart_figure(month, own) + "</section>\n";
 }
 
 const std::string page_end = "</body>\n</html>\n";
@@ -223,7 +322,8 @@ std::string month_page(year_month month, std::span<const year_month_day> charts,
            pager(month, archive, true) + month_section(month, own) + calendar(month, archive) + page_end;
 }
 
-std::string index_page(std::span<const year_month_day> charts, const ArchiveExtras& beside) {
+std::string index_page(std::span<const year_month_day> charts, const ArchiveExtras& beside,
+                       const MonthOwnFiles& latest_own) {
     const Archive archive(charts, beside);
     const std::string title = "MUF(3000)F2 charts";
     if (archive.months.empty())
@@ -232,8 +332,9 @@ std::string index_page(std::span<const year_month_day> charts, const ArchiveExtr
 
     const year_month latest = *archive.months.rbegin();
     const std::string html = head(title, "MUF(3000)F2 charts, one a day: the latest month, " + month_year(latest) +
-                                             ", and every month of the archive") +
-                             element("h1", title) + "\n";
+                                             ", and every month of the archive",
+                                  latest_own.chart ? month_style : "") +
+                             element("h1", title) + "\n" + latest_month_section(latest, latest_own);
     return html + "<h2>" + html_escape("Latest month: ") +
            link(month_page_name(latest), html_escape(month_year(latest))) + "</h2>\n" +
            pager(latest, archive, false) + calendar(latest, archive) + month_list(archive) + page_end;

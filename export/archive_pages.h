@@ -14,6 +14,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "export/month_files.h"
 
 
 // What the archive folder holds beside a day's chart (yyyyddd.gif).
@@ -31,6 +34,10 @@ struct MonthOwnFiles {
     bool summary = false;      // yyyy-mm.csv, each hour's statistics: linked
     bool hourly = false;       // yyyy-mm-hourly.csv, each day's hourly values: linked
     std::string description;   // what the chart shows, from the two CSVs; empty for none
+    // The two tables read back from the CSVs, shown on the page as one
+    // table; none when they could not be read.
+    std::vector<DayHours> days;
+    std::optional<MonthFigures> figures;
 };
 
 // "2024-03.html" for March 2024: month_file_name(month, ".html"), which
@@ -44,7 +51,9 @@ std::string month_page_name(std::chrono::year_month month);
 std::string month_page(std::chrono::year_month month, std::span<const std::chrono::year_month_day> charts,
                        const ArchiveExtras& beside = {}, const MonthOwnFiles& own = {});
 
-// index.html: the latest month that has charts, as on its own page, and
-// links to every month that has charts, grouped by year, newest first. An
-// empty archive gives a page that says so.
-std::string index_page(std::span<const std::chrono::year_month_day> charts, const ArchiveExtras& beside = {});
+// index.html: the latest month that has charts, as on its own page (its
+// own chart, from `latest_own`, at the top), and links to every month that
+// has charts, grouped by year, newest first. An empty archive gives a page
+// that says so.
+std::string index_page(std::span<const std::chrono::year_month_day> charts, const ArchiveExtras& beside = {},
+                       const MonthOwnFiles& latest_own = {});

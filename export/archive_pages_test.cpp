@@ -203,6 +203,49 @@ TEST(IndexPage, ShowsTheLatestMonthAndListsEveryMonthNewestFirstByYear) {
     EXPECT_NE(list.find(R"(<a href="2023-05.html">May</a> <span class="count">1 chart</span>)"), std::string::npos);
 }
 
+// The month's own chart and what the page says of it, from the files the
+// folder holds: its table only when both CSVs were read back, its words
+// only where they are known; the index the same chart, without the table,
+// and as before when the month has no chart of its own.
+TEST(MonthPage, ShowsOfTheMonthsOwnFilesWhatTheFolderHolds) {
+    const auto charts = days_of({2024y / March / 1, 2024y / March / 2});
+    MonthData data;
+    data.month = 2024y / March;
+    data.days.resize(31);
+    data.days[0][13] = 123;
+    MonthOwnFiles read{.chart = true, .svg = false, .summary = true, .hourly = true,
+                       .description = "MUF(3000)F2 in March 2024: values of 1 day, too few for hourly medians",
+                       .days = data.days, .figures = month_figures(data)};
+    MonthOwnFiles unread = read;  // a CSV missing: no words, no table
+    unread.hourly = false;
+    unread.description.clear();
+    unread.days.clear();
+    unread.figures.reset();
+
+    const std::string with = month_page(2024y / March, charts, {}, read);
+    EXPECT_NE(with.find("<figcaption>\n<p>MUF(3000)F2 in March 2024: values of 1 day"), std::string::npos) << with;
+    EXPECT_NE(with.find("<p class=\"few\">1 day of soundings: too few for hourly medians, which need 5</p>"),
+              std::string::npos);
+    EXPECT_NE(with.find("<tr><th scope=\"row\">1</th><td></td>"), std::string::npos);
+    EXPECT_NE(with.find("<td></td><td>12.3</td><td></td>"), std::string::npos);
+    EXPECT_NE(with.find("<tr><th scope=\"row\">31</th>"), std::string::npos);
+    EXPECT_EQ(with.find("<tr><th scope=\"row\">32</th>"), std::string::npos);
+    EXPECT_NE(with.find("<tr><th scope=\"row\">Count</th><td>0</td>"), std::string::npos);
+
+    const std::string without = month_page(2024y / March, charts, {}, unread);
+    EXPECT_NE(without.find("<img src=\"2024-03.gif\""), std::string::npos);
+    EXPECT_NE(without.find("<dt>Red dots</dt>"), std::string::npos) << "the legend, whatever the CSVs";
+    for (const char* absent : {"<table", "class=\"few\"", "2024-03-hourly.csv", "<figcaption>\n<p>"})
+        EXPECT_EQ(without.find(absent), std::string::npos) << absent;
+    EXPECT_NE(without.find("<li><a href=\"2024-03.csv\">"), std::string::npos);
+
+    const std::string index = index_page(charts, {}, read);
+    EXPECT_NE(index.find("<p class=\"few\">1 day of soundings"), std::string::npos);
+    EXPECT_EQ(index.find("<table"), std::string::npos);
+    EXPECT_EQ(index_page(charts, {}, MonthOwnFiles{}), index_page(charts)) << "no chart of its own: as before";
+    EXPECT_EQ(index_page(charts).find(".legend"), std::string::npos);
+}
+
 TEST(IndexPage, SaysSoWhenTheArchiveIsEmpty) {
     const std::string page = index_page({});
     EXPECT_NE(page.find("<p>The archive holds no charts yet.</p>"), std::string::npos);

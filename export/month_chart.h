@@ -2,8 +2,9 @@
 // The month's chart, yyyy-mm.gif: on the frame and the forecast that a
 // day's chart has, each hour's median as a red dot at the whole hour,
 // joined by red segments between consecutive hours that both have one, a
-// red vertical bar from the lower to the upper quartile, and the stamp
-// "Median: mm/yyyy". And the same as a vector picture, yyyy-mm.svg.
+// red vertical bar three pixels wide from the lower to the upper quartile,
+// and the stamp "Median: mm/yyyy". And the same as a vector picture,
+// yyyy-mm.svg.
 
 #include <chrono>
 #include <cstddef>
@@ -13,7 +14,8 @@
 #include "canvas/surface.h"
 #include "export/month_files.h"
 
-// A median's dot or a quartile bar: the surface's operation that drew it.
+// A median's dot or one of the three lines of a quartile bar: the surface's
+// operation that drew it.
 struct MonthMark {
     std::size_t operation = 0;
     int hour = 0;

@@ -168,6 +168,17 @@ std::string month_description(const MonthData& data, const MonthFigures& figures
     return text;
 }
 
+std::string too_few_for_medians(const MonthFigures& figures) {
+    for (const HourStatistics& hour : figures.hours)
+        if (hour.count >= fewest_for_statistics) return "";
+    const std::string fewest = std::to_string(fewest_for_statistics);
+    const std::string days = counted(figures.days_with_values, "day") + " of soundings";
+    if (figures.days_with_values < fewest_for_statistics)
+        return days + ": too few for hourly medians, which need " + fewest;
+    // Enough days, but their soundings at different hours.
+    return days + ", but no hour with a value on " + fewest + " of them, which hourly medians need";
+}
+
 std::optional<std::vector<DayHours>> read_month_hourly_csv(std::string_view text, year_month month) {
     const auto lines = lines_of(text);
     const unsigned last = static_cast<unsigned>((month / std::chrono::last).day());

@@ -56,6 +56,10 @@ std::string month_summary_csv(const MonthData& data, const MonthFigures& figures
 // on average 4.1 % above the forecast"
 std::string month_description(const MonthData& data, const MonthFigures& figures);
 
+// "3 days of soundings: too few for hourly medians, which need 5", when no
+// hour of the month has values of that many days; empty when one has.
+std::string too_few_for_medians(const MonthFigures& figures);
+
 // Back from the files month_hourly_csv and month_summary_csv wrote: the
 // days of `month`, and the forecast (none where the summary has none);
 // nullopt for any other text.

@@ -95,6 +95,40 @@ TEST(MonthFiles, DescribeTheMonthInWords) {
               "the forecast");
 }
 
+// What the page and the chart say when no hour has values of 5 days.
+TEST(MonthFiles, SayWhenTooFewDaysLeaveNoMedian) {
+    const auto scattered = [] {  // 6 days, each at an hour of its own
+        MonthData d;
+        d.month = 2024y / March;
+        d.days.resize(31);
+        for (int day = 0; day < 6; ++day) d.days[day][day] = 80;
+        return d;
+    };
+    const auto one_day = [] {
+        MonthData d;
+        d.month = 2024y / March;
+        d.days.resize(31);
+        d.days[9][13] = 120;
+        return d;
+    };
+    const struct {
+        const char* what;
+        MonthData data;
+        const char* words;
+    } cases[] = {
+        {"three days", february(3), "3 days of soundings: too few for hourly medians, which need 5"},
+        {"four at one hour", february(4), "4 days of soundings: too few for hourly medians, which need 5"},
+        {"one day", one_day(), "1 day of soundings: too few for hourly medians, which need 5"},
+        {"enough days at no hour", scattered(),
+         "6 days of soundings, but no hour with a value on 5 of them, which hourly medians need"},
+        {"five at one hour", february(5), ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(too_few_for_medians(month_figures(c.data)), c.words);
+    }
+}
+
 TEST(MonthFileMonth, ReadsBackOnlyTheNamesMonthFileNameWrites) {
     for (const std::string_view suffix : {std::string_view(".html"), std::string_view(".gif"),
                                           std::string_view(".csv"), hourly_suffix})

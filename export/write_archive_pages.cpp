@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,9 +28,10 @@ MonthOwnFiles month_own_files(std::chrono::year_month month, const std::set<std:
     return own;
 }
 
-// What the month's chart shows in words, read back from its two CSVs in
-// `folder`; a failure when either cannot be read or holds no month's table.
-Status read_month_description(const std::string& folder, std::chrono::year_month month, std::string& description) {
+// What the month's chart shows in words, and its tables, read back from its
+// two CSVs in `folder` into `own`; a failure when either cannot be read or
+// holds no month's table.
+Status read_month_tables(const std::string& folder, std::chrono::year_month month, MonthOwnFiles& own) {
     const std::string hourly_path = folder + month_file_name(month, hourly_suffix);
     const std::string summary_path = folder + month_file_name(month, ".csv");
     std::vector<std::uint8_t> hourly, summary;
@@ -43,7 +45,9 @@ Status read_month_description(const std::string& folder, std::chrono::year_month
     if (!forecast) return Status::fail(platform::native_path(summary_path) + " holds no month's table");
     data.days = std::move(*days);
     data.forecast = *forecast;
-    description = month_description(data, month_figures(data));
+    own.figures = month_figures(data);
+    own.description = month_description(data, *own.figures);
+    own.days = std::move(data.days);
     return Status::ok();
 }
 
@@ -141,15 +145,22 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
             report("archive pages: " + s.message());
         }
     };
-    for (const year_month month : written) {
+    // A month's own files, and when all three are there what its chart
+    // shows and its tables, read back from its CSVs; tables that cannot be
+    // read leave the month's chart its plain alt text, as a day's CSV does.
+    auto own_files = [&](year_month month) {
         MonthOwnFiles own = month_own_files(month, archive.month_files);
-        // Tables that cannot be read leave the month's chart its plain alt
-        // text, as a day's CSV does.
         if (own.chart && own.summary && own.hourly) {
-            if (Status s = read_month_description(folder, month, own.description); !s)
+            if (Status s = read_month_tables(folder, month, own); !s)
                 report("archive pages: the plain alt text for " + iso_month(month) + ": " + s.message());
         }
+        return own;
+    };
+    std::optional<MonthOwnFiles> latest_own;
+    for (const year_month month : written) {
+        MonthOwnFiles own = own_files(month);
         write(month_page_name(month), month_page(month, archive.charts, beside, own));
+        if (month == latest) latest_own = std::move(own);
     }
-    write("index.html", index_page(archive.charts, beside));
+    write("index.html", index_page(archive.charts, beside, latest_own ? *latest_own : own_files(latest)));
 }

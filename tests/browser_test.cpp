@@ -180,6 +180,71 @@ TEST(MonthlyPages, ShowTheMonthsChartAndLinkItsTables) {
     EXPECT_NE(svg.find("<title>13:00 UT: quartiles "), std::string::npos);
 }
 
+// The words that say what a month's chart shows, beside it on its page and
+// at the top of the index, shown at scale factors 1 and 2 on a desktop and
+// on a phone (tests/browser/check_pages.py --text): with medians, and at
+// the example station, whose three days are too few for them.
+TEST(MonthlyPages, ShowTheWordsBesideTheMonthsChart) {
+    StationFolder station(station::NoData{});
+    station.root.write("previsioni/032024.txt", "forecast\n" + station::forecast_line(60, 21) + "\n");
+    for (int d = 1; d <= 7; ++d) {
+        for (const int minute : every(30)) {
+            char name[64];
+            std::snprintf(name, sizeof name, "autoscalati/RM041_2024%03d%02d%02d00.TXT", 60 + d, minute / 60, minute % 60);
+            station.root.write(name, sounding_file(field_of(8 + 6 * std::sin(minute / 230.0) + d / 3.0), "Rome"));
+        }
+    }
+    ASSERT_EQ(run_program(station.work(), {"--archive", "2024-03-01", "2024-03-07", "--monthly", "--archive-page"}).status,
+              0);
+    TempFolder example;
+    copy_example(example);
+    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--monthly", "--svg", "--archive-page"}).status, 0);
+    const fs::path example_archive = example.path() / "previsioni" / "previous_RAV3000I2_plots";
+    RunResult checked = check("check_pages.py", {example_archive.string()});
+    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+
+    const std::vector<std::string> legend = {
+        "Red dots", "the hourly medians, each hour's middle value over the month's days", "Red bars",
+        "their quartiles, from each hour's lower quartile to its upper one", "White", "the month's forecast"};
+    const struct {
+        const char* what;
+        fs::path page;
+        std::vector<std::string> words;
+        std::vector<std::string> not_words;
+    } pages[] = {
+        {"medians", station.root.path() / station::archive / "2024-03.html",
+         {"MUF(3000)F2 in March 2024: hourly medians of 7 days, ",
+          "Each hour's statistics (CSV): over the month's days, each hour's count, median, quartiles and deciles",
+          "Each day's hourly values (CSV): each day's value at each whole hour",
+          "Each day's value at each hour UT in MHz, and each hour's statistics, March 2024"},
+         {"too few for hourly medians"}},
+        {"too few", example_archive / "2024-03.html",
+         {"MUF(3000)F2 in March 2024: values of 3 days, too few for hourly medians",
+          "3 days of soundings: too few for hourly medians, which need 5"},
+         {}},
+        {"the index", example_archive / "index.html",
+         {"Hourly medians of March 2024", "3 days of soundings: too few for hourly medians, which need 5"},
+         {"Each day's value at each hour UT"}},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.what);
+        const RunResult run = check("check_pages.py", {"--text", page.page.string()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string lines = "\n" + run.out;  // each line, the first too, after a line end
+        for (const char* screen : {"1x 2200px", "1x 360px", "2x 2200px", "2x 360px"}) {
+            std::vector<std::string> words = legend;
+            words.insert(words.end(), page.words.begin(), page.words.end());
+            for (const std::string& text : words) {
+                const std::string line = "\n" + std::string(screen) + " shown: " + text;  // its start
+                EXPECT_NE(lines.find(line), std::string::npos) << line << "\n" << run.out;
+            }
+            for (const std::string& text : page.not_words)
+                EXPECT_EQ(lines.find(std::string(screen) + " shown: " + text), std::string::npos) << text;
+        }
+        EXPECT_EQ(lines.find(" hidden: "), std::string::npos) << run.out;
+    }
+}
+
 TEST(ArchivePages, AreBrowsableAndShowOnlyTheArchivedCharts) {
     StationFolder station;
     // Files that are no archived chart: a name that is HTML, a day past the
@@ -248,15 +313,17 @@ TEST(ArchivePages, EveryMonthWithChartsGetsItsPage) {
     EXPECT_NE(run.out.find("6 passed, 0 failed"), std::string::npos) << run.out;
 }
 
-// Served over loopback, a month page and the index score full marks in
-// Lighthouse for accessibility, best practices and SEO, and pa11y's axe and
+// Served over loopback, a month page with the month's chart and table, and
+// the index with that chart, score full marks in Lighthouse for
+// accessibility, best practices and SEO, and pa11y's axe and
 // HTML_CodeSniffer runners find nothing (tests/browser/audit_pages.py).
 TEST(ArchivePages, ServedOverLoopbackScoreFullMarksInLighthouseAndPa11y) {
     TempFolder example;
     copy_example(example);
     const fs::path archive = example.path() / "previsioni" / "previous_RAV3000I2_plots";
     ASSERT_EQ(run_program(example.path(), {"--archive", "2024-02-01", "2024-02-29"}).status, 0);
-    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--archive-page"}).status, 0);
+    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--monthly", "--archive-page"}).status,
+              0);
 
     const RunResult run = check("audit_pages.py", {archive.string(), "2024-03.html", "index.html"});
     EXPECT_EQ(run.status, 0) << run.out << run.err;

@@ -358,7 +358,7 @@ TEST(Monthly, TheChartShowsMediansAndQuartilesOnADaysFrameAndForecast) {
         }
     }
     const Expected e = expected_of(soundings);
-    int medians = 0;
+    int medians = 0, forecasts_under_bars = 0;
     for (int h = 0; h < 24; ++h) {
         const int forecast = 60 + 21 * (h < 12 ? h : 23 - h);
         if (!e.statistics[h]) {
@@ -368,13 +368,136 @@ TEST(Monthly, TheChartShowsMediansAndQuartilesOnADaysFrameAndForecast) {
         ++medians;
         const auto& [median, lower, upper, ld, ud] = *e.statistics[h];
         EXPECT_TRUE(at(month, 10 * h, median) == colours::red) << h;
-        for (int y = lower; y <= upper; ++y) EXPECT_TRUE(at(month, 10 * h, y) == colours::red) << h << " at " << y;
+        // The bar three pixels wide, its hour's column and one either side,
+        // red over the forecast's white where the forecast crosses it.
+        for (int y = lower; y <= upper; ++y) {
+            for (const int column : {10 * h - 1, 10 * h, 10 * h + 1})
+                EXPECT_TRUE(at(month, column, y) == colours::red) << h << " at " << y << ", x " << column;
+        }
+        if (forecast >= lower && forecast <= upper) ++forecasts_under_bars;
         if (std::abs(forecast - median) > 15 && std::abs(forecast - lower) > 8 && std::abs(forecast - upper) > 8 &&
             (forecast < lower || forecast > upper)) {
             EXPECT_TRUE(at(month, 10 * h, forecast) == colours::white) << h;
         }
     }
     EXPECT_EQ(medians, 23);
+    EXPECT_GT(forecasts_under_bars, 0) << "the forecast crosses a bar somewhere";
+    // Nothing but the bars and the dots widened: no red at two pixels from
+    // an hour's column beyond the dot and the segments to its neighbours.
+    for (int h = 1; h < 23; ++h) {
+        if (!e.statistics[h] || !e.statistics[h - 1] || !e.statistics[h + 1]) continue;
+        const int median = (*e.statistics[h])[0];
+        const int lowest = std::min({median, (*e.statistics[h - 1])[0], (*e.statistics[h + 1])[0]});
+        const int highest = std::max({median, (*e.statistics[h - 1])[0], (*e.statistics[h + 1])[0]});
+        for (int y = 50; y <= 550; y += 3) {
+            if (y >= lowest - 12 && y <= highest + 12) continue;
+            for (const int column : {10 * h - 2, 10 * h + 2})
+                EXPECT_FALSE(at(month, column, y) == colours::red) << h << " at " << y << ", x " << column;
+        }
+    }
+}
+
+// The table of a month's page against its two CSVs, cell by cell, as
+// Python's html.parser and csv module read them (tests/data/check_month_table.py).
+RunResult check_month_table(const fs::path& page, const fs::path& archive) {
+    return run_program(fs::temp_directory_path(),
+                       {(fs::path(PLOTMUF_SOURCE_DIR) / "tests" / "data" / "check_month_table.py").string(),
+                        page.string(), (archive / "2024-03-hourly.csv").string(), (archive / "2024-03.csv").string()},
+                       {.program = "/usr/bin/python3"});
+}
+
+// What `html` holds from the end of the first tag that `start` begins (or
+// ends) up to `end`; empty when there is none.
+std::string text_of(const std::string& html, const std::string& start, const std::string& end) {
+    const std::size_t at = html.find(start);
+    if (at == std::string::npos) return "";
+    const std::size_t from = start.ends_with('>') ? at + start.size() : html.find('>', at + start.size()) + 1;
+    const std::size_t to = html.find(end, from);
+    return to == std::string::npos ? "" : html.substr(from, to - from);
+}
+
+// The month's page says in words what its chart shows, beside it: the
+// month's description, a legend, and, when no hour has values of 5 days,
+// why there is no median, which the chart says too in its plot area. The
+// page's table is the two CSVs; the index shows the month's chart at its
+// top with the same words.
+TEST(Monthly, ThePageExplainsTheChartAndShowsTheTables) {
+    const struct {
+        const char* what;
+        int days;  // of march()'s, from the 1st
+        const char* description;
+        const char* few;
+    } cases[] = {
+        {"medians", 8, "MUF(3000)F2 in March 2024: hourly medians of 8 days, ", nullptr},
+        {"too few days", 3, "MUF(3000)F2 in March 2024: values of 3 days, too few for hourly medians",
+         "3 days of soundings: too few for hourly medians, which need 5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StationFolder station(station::NoData{});
+        station.root.write("previsioni/032024.txt", forecast_file());
+        Soundings soundings = march();
+        for (int d = c.days + 1; d <= 12; ++d) soundings.erase(d);
+        write_soundings(station, std::chrono::year{2024} / 3, soundings);
+        const RunResult run =
+            run_program(station.work(), {"--archive", "2024-03-01", "2024-03-12", "--monthly", "--archive-page"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const fs::path archive = archive_of(station);
+        const std::string page = read_text(archive / "2024-03.html");
+
+        // The description in visible text beside the chart, as its alt text.
+        const std::string figure = text_of(page, "<figure class=\"month-chart\">", "</figure>");
+        ASSERT_NE(figure, "") << page;
+        const std::string description = text_of(figure, "<figcaption>\n<p", "</p>");
+        EXPECT_TRUE(description.starts_with(c.description)) << description;
+        EXPECT_NE(figure.find("alt=\"" + description + "\""), std::string::npos) << figure;
+        for (const char* words : {"<dt>Red dots</dt><dd>the hourly medians", "<dt>Red bars</dt><dd>their quartiles",
+                                  "<dt>White</dt><dd>the month&#39;s forecast</dd>"})
+            EXPECT_NE(figure.find(words), std::string::npos) << words << "\n" << figure;
+        EXPECT_EQ(text_of(figure, "<p class=\"few\"", "</p>"), c.few ? c.few : "");
+        // Each table's link in a list of its own, with its words.
+        const std::string links = text_of(page, "<ul class=\"files\">", "</ul>");
+        EXPECT_NE(links.find("<li><a href=\"2024-03.csv\">Each hour&#39;s statistics (CSV)</a>: "), std::string::npos)
+            << links;
+        EXPECT_NE(links.find("<li><a href=\"2024-03-hourly.csv\">Each day&#39;s hourly values (CSV)</a>: "),
+                  std::string::npos)
+            << links;
+
+        // The table, cell by cell the CSVs; a cell changed fails the check.
+        RunResult checked = check_month_table(archive / "2024-03.html", archive);
+        EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
+        EXPECT_NE(checked.out.find("950 cells compared"), std::string::npos) << checked.out;  // 38 rows of 25
+        std::string changed = page;
+        const std::size_t cell = changed.find("<tr><th scope=\"row\">2</th><td>");
+        ASSERT_NE(cell, std::string::npos);
+        changed.insert(cell + 30, "1");
+        station.root.write(std::string(station::archive) + "/changed.html", changed);
+        checked = check_month_table(archive / "changed.html", archive);
+        EXPECT_EQ(checked.status, 1) << checked.out << checked.err;
+
+        // The index: the month's chart at its top, with the same words.
+        const std::string index = read_text(archive / "index.html");
+        const std::size_t top = index.find("<section class=\"medians\"");
+        EXPECT_LT(top, index.find("<h2>Latest month: ")) << index;
+        EXPECT_EQ(text_of(index, "<figure class=\"month-chart\">", "</figure>"), figure);
+
+        // The chart: the text colour inside the plot area only when it says
+        // why there is no median; no text of its own outside it.
+        Image month, day;
+        ASSERT_TRUE(decode_gif_file((archive / "2024-03.gif").string(), month));
+        ASSERT_TRUE(decode_gif_file((archive / "2024072.gif").string(), day));  // no soundings: the frame
+        const std::vector<Rgb> m = colours_of(month), d = colours_of(day);
+        int inside = 0, outside = 0;
+        for (std::size_t i = 0; i < m.size(); ++i) {
+            const int column = static_cast<int>(i % 286), row = static_cast<int>(i / 286);
+            if (m[i] != colours::pale_yellow || d[i] == colours::pale_yellow) continue;
+            if (row < 13) continue;  // the stamp, "Median: 03/2024"
+            const bool in_plot = column >= 36 && column < 276 && row >= 17 && row < 178;
+            ++(in_plot ? inside : outside);
+        }
+        EXPECT_EQ(outside, 0);
+        if (c.few) EXPECT_GT(inside, 200) << "two lines of text"; else EXPECT_EQ(inside, 0);
+    }
 }
 
 // The published bulletin of the Sodankylä Geophysical Observatory for July

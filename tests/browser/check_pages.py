@@ -16,6 +16,13 @@
         A PNG of the whole of PAGE, every image loaded, at a device scale
         factor of N (1 unless given).
 
+    check_pages.py --text PAGE
+        The words PAGE shows, at device scale factors of 1 and 2, on a
+        desktop and on a 360 px phone: for each heading, paragraph, list
+        item, legend term and description and table caption that holds text,
+        a line "SCALEx WIDTHpx SHOWN: TEXT", SHOWN "shown" when it is laid
+        out, visible and within the width of the screen, else "hidden".
+
     check_pages.py --sharp PAGE
         Each chart of PAGE shown at a device scale factor of 2, as on most
         phones and laptops: for each, a line "KIND NAME FOREIGN PIXELS", its
@@ -437,6 +444,30 @@ CHARTS = """[...document.querySelectorAll('.day > img, .day > object')].map(e =>
 })"""
 
 
+# Each element of text that a reader looks for, and whether it is shown on
+# a screen `width` pixels wide: laid out, visible, and not beyond either side
+# of the screen (a page wider than a phone's screen is laid out wider).
+TEXTS = """(width => [...document.body.querySelectorAll('h1, h2, h3, p, li, dt, dd, caption')].map(e => {
+  const r = e.getBoundingClientRect();
+  const shown = e.getClientRects().length > 0 && r.width > 0 && getComputedStyle(e).visibility === 'visible' &&
+      r.left >= -0.5 && r.right <= width + 0.5;
+  return {shown, text: e.textContent.replace(/\\s+/g, ' ').trim()};
+}).filter(t => t.text))"""
+
+
+def texts(page):
+    browser = Browser()
+    try:
+        for scale in (1, 2):
+            for metrics in (DESKTOP, PHONE):
+                browser.open(page, dict(metrics, deviceScaleFactor=scale))
+                for text in browser.evaluate(TEXTS + f"({metrics['width']})"):
+                    print(f"{scale}x {metrics['width']}px {'shown' if text['shown'] else 'hidden'}: {text['text']}")
+    finally:
+        browser.close()
+    return 0
+
+
 def sharpness(page):
     try:
         from PIL import Image
@@ -469,14 +500,18 @@ def main():
     parser.add_argument("--dark", action="store_true", help="the screenshot in the dark theme")
     parser.add_argument("--scale", type=int, default=1, help="the screenshot's device scale factor")
     parser.add_argument("--sharp", metavar="PAGE", help="how sharp each chart of PAGE is at a scale factor of 2")
+    parser.add_argument("--text", metavar="PAGE", help="the words PAGE shows at scale factors 1 and 2")
     arguments = parser.parse_args()
-    if [bool(arguments.folder), bool(arguments.screenshot), bool(arguments.sharp)].count(True) != 1:
-        parser.error("give one of FOLDER, --screenshot PNG PAGE and --sharp PAGE")
+    if [bool(arguments.folder), bool(arguments.screenshot), bool(arguments.sharp),
+            bool(arguments.text)].count(True) != 1:
+        parser.error("give one of FOLDER, --screenshot PNG PAGE, --sharp PAGE and --text PAGE")
     try:
         if arguments.screenshot:
             return screenshot(*arguments.screenshot, arguments.width, arguments.dark, arguments.scale)
         if arguments.sharp:
             return sharpness(arguments.sharp)
+        if arguments.text:
+            return texts(arguments.text)
         return check(arguments.folder)
     except (CheckError, OSError, subprocess.TimeoutExpired) as error:
         print(f"check_pages: {error}", file=sys.stderr)

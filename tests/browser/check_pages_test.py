@@ -139,6 +139,23 @@ class CheckPages(unittest.TestCase):
                 for text in expected:
                     self.assertIn(text, report)
 
+    def test_tells_the_words_shown_from_those_hidden_or_beyond_the_screen(self):
+        folder = self.folder([("words", {"edit": ("</body>", "<p>Shown</p><p hidden>Hidden</p>"
+                                                  "<p style=\"visibility:hidden\">Invisible</p>"
+                                                  "<p style=\"white-space:nowrap;width:max-content\">" + "Wide " * 30 +
+                                                  "</p>\n</body>")})])
+        result = subprocess.run([sys.executable, CHECKER, "--text", os.path.join(folder, "words.html")],
+                                capture_output=True, text=True, timeout=300)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.splitlines()
+        for scale in ("1x", "2x"):
+            for width in ("2200px", "360px"):
+                self.assertIn(f"{scale} {width} shown: Shown", lines)
+                self.assertIn(f"{scale} {width} hidden: Invisible", lines)
+                self.assertIn(f"{scale} {width} hidden: Hidden", lines)
+            self.assertIn(f"{scale} 2200px shown: " + ("Wide " * 30).strip(), lines)
+            self.assertIn(f"{scale} 360px hidden: " + ("Wide " * 30).strip(), lines)
+
 
 if __name__ == "__main__":
     unittest.main()
