@@ -35,7 +35,11 @@ int main(int argc, char** argv) {
                  .csv = options.csv || options.monthly,
                  .svg = options.svg,
                  .monthly = options.monthly,
-                 .metrics = options.metrics});
+                 .metrics = options.metrics,
+                 .station = options.station.value_or(""),
+                 .station_code = options.station_code.value_or(""),
+                 .feed = options.feed,
+                 .generator = "plotmuf " PLOTMUF_VERSION});
     if (options.archive_from) {
         form1.archive_range(*options.archive_from, *options.archive_to);
     } else {

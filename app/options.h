@@ -14,6 +14,10 @@ struct Options {
     bool svg = false;           // --svg
     bool monthly = false;       // --monthly
     std::string metrics;        // --metrics FILE; empty for none
+    // --station NAME, --station-code CODE: the station as its visitors know
+    // it ("Rome") and its URSI code ("RO041"); none when not given.
+    std::optional<std::string> station, station_code;
+    bool feed = false;          // --feed
     bool verbose = false;       // --verbose
     bool help = false;          // --help
     bool version = false;       // --version

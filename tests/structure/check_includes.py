@@ -19,7 +19,7 @@ import sys
 
 FOLDERS = ("app", "canvas", "series", "export", "platform")
 PURE = ("export/chart_description", "export/chart_svg", "export/chart_csv", "export/metrics",
-        "export/archive_pages", "export/markup")
+        "export/archive_pages", "export/markup", "export/day_against_forecast", "export/feed")
 FORM = "app/form1"
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)\.(?:h|cpp)"', re.MULTILINE)
 
