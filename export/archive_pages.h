@@ -6,7 +6,8 @@
 //
 // The pages are self-contained (inline CSS, no script, no external resource,
 // relative links only), so the folder can be served by any web server or
-// opened from disk. Same input, same bytes; LF line ends; ASCII only.
+// opened from disk. Same input, same bytes; LF line ends; ASCII only, but
+// for the station's name (UTF-8).
 
 #include <chrono>
 #include <map>
@@ -21,6 +22,9 @@ struct BesideChart {
     bool csv = false;          // yyyyddd.csv, the chart's data: the day links to it
     bool svg = false;          // yyyyddd.svg, the chart as a vector picture: shown instead of the GIF
     std::string description;   // what the chart shows, from its CSV: the picture's alt text; empty for none
+    // The day against its forecast in words, from the same (shown under the
+    // chart unless "near the forecast"); empty for none.
+    std::string against_forecast;
 };
 using ArchiveExtras = std::map<std::chrono::year_month_day, BesideChart>;
 
@@ -31,6 +35,18 @@ struct MonthOwnFiles {
     bool summary = false;      // yyyy-mm.csv, each hour's statistics: linked
     bool hourly = false;       // yyyy-mm-hourly.csv, each day's hourly values: linked
     std::string description;   // what the chart shows, from the two CSVs; empty for none
+};
+
+// Whose charts the pages show, and how fresh they are.
+struct PageStamp {
+    std::string station;       // the station's name, "Rome"; empty for none
+    std::string station_code;  // its URSI code, "RO041"; empty for none
+    // The closing line's figures: the newest sounding of the days drawn,
+    // the run's clock and what wrote the page; no line when `generator`
+    // is empty.
+    std::optional<std::chrono::sys_seconds> newest_sounding;
+    std::chrono::sys_seconds written{};
+    std::string generator;
 };
 
 // "2024-03.html" for March 2024 (years 0 to 9999).
@@ -44,9 +60,15 @@ std::optional<std::chrono::year_month> page_month(std::string_view file_name);
 // page), so that the page can link the nearest earlier and later months
 // that have charts; `beside`, what the folder holds beside some of them.
 std::string month_page(std::chrono::year_month month, std::span<const std::chrono::year_month_day> charts,
-                       const ArchiveExtras& beside = {}, const MonthOwnFiles& own = {});
+                       const ArchiveExtras& beside = {}, const MonthOwnFiles& own = {}, const PageStamp& stamp = {});
 
 // index.html: the latest month that has charts, as on its own page, and
 // links to every month that has charts, grouped by year, newest first. An
 // empty archive gives a page that says so.
-std::string index_page(std::span<const std::chrono::year_month_day> charts, const ArchiveExtras& beside = {});
+std::string index_page(std::span<const std::chrono::year_month_day> charts, const ArchiveExtras& beside = {},
+                       const PageStamp& stamp = {});
+
+// The pages' closing line: "Newest sounding 2024-03-03 23:45 UT; written
+// 2024-03-04 00:05 UT by plotmuf 1.0.0.", or "No sounding in the days
+// drawn; written ... ." without one.
+std::string freshness_line(const PageStamp& stamp);

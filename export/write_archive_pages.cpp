@@ -11,6 +11,7 @@
 #include "export/archive_pages.h"
 #include "export/chart_csv.h"
 #include "export/chart_description.h"
+#include "export/day_against_forecast.h"
 #include "export/month_files.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
@@ -101,10 +102,20 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
             report("archive pages: the plain alt text for " + iso_date(day) + ": " + s.message());
         } else if (const auto data = read_chart_csv({reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
             extra.description = chart_description(*data, day);
+            extra.against_forecast = against_forecast(*data);
         } else {
             report("archive pages: the plain alt text for " + iso_date(day) + ": " + platform::native_path(csv_path) +
                    " holds no chart's data");
         }
+    }
+
+    // Whose charts, and how fresh: the newest sounding of the days drawn.
+    PageStamp stamp{.station = settings_.station, .station_code = settings_.station_code,
+                    .newest_sounding = std::nullopt, .written = record.written, .generator = settings_.generator};
+    for (const DayRecord& day : record.days) {
+        if (!day.newest_minute) continue;
+        const sys_seconds t = sys_days{day.date} + minutes{*day.newest_minute};
+        if (!stamp.newest_sounding || t > *stamp.newest_sounding) stamp.newest_sounding = t;
     }
 
     auto write = [&](const std::string& name, const std::string& page) {
@@ -115,6 +126,7 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
         }
     };
     for (const year_month month : written)
-        write(month_page_name(month), month_page(month, charts, beside, month_own_files(folder, month, month_files)));
-    write("index.html", index_page(charts, beside));
+        write(month_page_name(month),
+              month_page(month, charts, beside, month_own_files(folder, month, month_files), stamp));
+    write("index.html", index_page(charts, beside, stamp));
 }
