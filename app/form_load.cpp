@@ -21,8 +21,7 @@ void Form1::Form_Load() {
     // drawn without the soundings of a folder that cannot be read would
     // replace good charts with empty ones: then the run writes nothing, and
     // every day counts as failed.
-    if (Status s = list_measurement_folder(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
-        !s) {
+    if (Status s = list_measurement_folder(first_of_six_days(data_corrente), data_corrente); !s) {
         failures += 6;
         record.failed += 6;
         report(s.message());
@@ -46,9 +45,8 @@ void Form1::Form_Load() {
         superficie.Cls();
     }
 
-    if (settings_.monthly) write_months(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
-    if (settings_.archive_page)
-        write_archive_pages(std::chrono::sys_days{data_corrente} - std::chrono::days{5}, data_corrente);
+    if (settings_.monthly) write_months(first_of_six_days(data_corrente), data_corrente);
+    if (settings_.archive_page) write_archive_pages(first_of_six_days(data_corrente), data_corrente);
     if (settings_.feed) write_feed();
 }
 

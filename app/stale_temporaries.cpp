@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "app/form1.h"
-#include "export/archive_pages.h"
 #include "export/chart_files.h"
 #include "export/month_files.h"
 #include "platform/files.h"
@@ -28,14 +27,7 @@ bool published_file(std::string_view name) {
 
 // A month's page "yyyy-mm.html" and its own files: "yyyy-mm.gif",
 // "yyyy-mm-hourly.csv" ...
-bool month_file(std::string_view name) {
-    for (const std::string_view suffix : {std::string_view(".html"), std::string_view(".gif"), std::string_view(".csv"),
-                                          std::string_view(".svg"), hourly_suffix})
-        if (name.size() == 7 + suffix.size() && name.ends_with(suffix) &&
-            page_month(std::string(name.substr(0, 7)) + ".html"))
-            return true;
-    return false;
-}
+bool month_file(std::string_view name) { return month_file_month(name, ".html") || month_own_file(name); }
 
 bool archive_file(std::string_view name) {
     for (const std::string_view extension : {".gif", ".csv", ".svg"})

@@ -15,9 +15,6 @@ using namespace std::chrono;
 
 namespace {
 
-// ISO order: the calendar's weeks start on Monday.
-constexpr const char* weekday_names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-
 // Wide enough for seven charts side by side (7 x 286 px, six gaps of 10 px,
 // the body's padding and a scroll bar); narrower screens get a wrapping flow
 // of the days with the padding cells and the weekday row hidden.
@@ -46,21 +43,6 @@ constexpr const char* style =
     ".weekdays{display:contents;color:var(--soft)}.pad{display:block}.day{min-height:calc(1.4em + 221px)}}\n";
 // Only on the page of a month that has its own chart.
 constexpr const char* month_style = ".medians img,.medians object{display:block}\n";
-
-// "March 2024"
-std::string month_name(year_month month) {
-    return std::string(::month_name(month.month())) + " " + std::to_string(static_cast<int>(month.year()));
-}
-
-// "3 March 2024"
-std::string day_month_year(year_month_day day) {
-    return std::to_string(static_cast<unsigned>(day.day())) + " " + month_name(day.year() / day.month());
-}
-
-// "Sun 3 March 2024"
-std::string caption(year_month_day day) {
-    return std::string(weekday_names[weekday{sys_days{day}}.iso_encoding() - 1]) + " " + day_month_year(day);
-}
 
 // The archive as the pages need it: its days, and its months.
 struct Archive {
@@ -125,11 +107,11 @@ std::string pager(year_month month, const Archive& archive, bool index_link) {
     std::string html = "<nav class=\"pager\" aria-label=\"Months\">\n";
     if (auto later = archive.months.lower_bound(month); later != archive.months.begin()) {
         const year_month earlier = *std::prev(later);
-        html += link(month_page_name(earlier), "&larr; " + html_escape(month_name(earlier)), "prev") + "\n";
+        html += link(month_page_name(earlier), "&larr; " + html_escape(month_year(earlier)), "prev") + "\n";
     }
     if (index_link) html += link("index.html", html_escape("All months")) + "\n";
     if (auto later = archive.months.upper_bound(month); later != archive.months.end())
-        html += link(month_page_name(*later), html_escape(month_name(*later)) + " &rarr;", "next") + "\n";
+        html += link(month_page_name(*later), html_escape(month_year(*later)) + " &rarr;", "next") + "\n";
     return html + "</nav>\n";
 }
 
@@ -151,7 +133,7 @@ std::string picture(const std::string& gif, const std::string& svg, const std::s
 std::string day_cell(year_month_day day, const Archive& archive) {
     const bool has_chart = archive.days.contains(day);
     std::string html = has_chart ? "<div class=\"day\">" : "<div class=\"day empty\">";
-    html += "<time datetime=\"" + html_escape(iso_date(day)) + "\">" + html_escape(caption(day)) + "</time>";
+    html += "<time datetime=\"" + html_escape(iso_date(day)) + "\">" + html_escape(short_weekday_date(day)) + "</time>";
     if (!has_chart) return html + "</div>\n";
 
     const auto found = archive.beside.find(day);
@@ -172,7 +154,8 @@ std::string day_cell(year_month_day day, const Archive& archive) {
 // day and after its last one.
 std::string calendar(year_month month, const Archive& archive) {
     std::string html = "<div class=\"calendar\">\n<div class=\"weekdays\" aria-hidden=\"true\">";
-    for (const char* name : weekday_names) html += element("div", name);
+    // ISO order: the calendar's weeks start on Monday.
+    for (unsigned d = 1; d <= 7; ++d) html += element("div", short_weekday_name(weekday{d}));
     html += "</div>\n";
     const unsigned lead = weekday{sys_days{month / 1}}.iso_encoding() - 1;
     const unsigned last = static_cast<unsigned>((month / std::chrono::last).day());
@@ -201,9 +184,9 @@ std::string month_list(const Archive& archive) {
         }
         const auto count = std::distance(archive.days.lower_bound(*month / 1),
                                          archive.days.upper_bound(*month / std::chrono::last));
-        const std::string name(::month_name(month->month()));
+        const std::string name(month_name(month->month()));
         html += "<li>" + link(month_page_name(*month), html_escape(name)) + " <span class=\"count\">" +
-                html_escape(std::to_string(count) + (count == 1 ? " chart" : " charts")) + "</span></li>\n";
+                html_escape(counted(static_cast<long>(count), "chart")) + "</span></li>\n";
     }
     return html + "</ul>\n";
 }
@@ -213,9 +196,9 @@ std::string month_list(const Archive& archive) {
 std::string month_section(year_month month, const MonthOwnFiles& own) {
     if (!own.chart) return "";
     std::string html = "<section class=\"medians\" aria-labelledby=\"medians\">\n<h2 id=\"medians\">" +
-                       html_escape("Hourly medians of " + month_name(month)) + "</h2>\n";
+                       html_escape("Hourly medians of " + month_year(month)) + "</h2>\n";
     const std::string alt =
-        own.description.empty() ? "MUF(3000)F2 hourly medians of " + month_name(month) : own.description;
+        own.description.empty() ? "MUF(3000)F2 hourly medians of " + month_year(month) : own.description;
     const std::string gif = month_file_name(month, ".gif");
     html += picture(gif, own.svg ? month_file_name(month, ".svg") : "", alt, false) + "\n";
     if (own.summary || own.hourly) {
@@ -247,52 +230,18 @@ std::string charts_of(const PageStamp& stamp) {
     return title;
 }
 
-// "2024-03-03 23:45"
-std::string date_and_minute(std::chrono::sys_seconds time) {
-    const sys_days day = floor<days>(time);
-    const hh_mm_ss clock{time - day};
-    std::string text = iso_date(year_month_day{day}) + " ";
-    append_two_digits(text, static_cast<int>(clock.hours().count()));
-    text += ':';
-    append_two_digits(text, static_cast<int>(clock.minutes().count()));
-    return text;
-}
-
 }  // namespace
 
-std::string month_page_name(year_month month) {
-    return zero_padded(static_cast<int>(month.year()), 4) + "-" +
-           zero_padded(static_cast<int>(static_cast<unsigned>(month.month())), 2) + ".html";
-}
-
-std::optional<year_month> page_month(std::string_view file_name) {
-    constexpr std::string_view pattern = "dddd-dd.html";
-    if (file_name.size() != pattern.size()) return std::nullopt;
-    int year = 0, month = 0;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = file_name[i];
-        if (pattern[i] != 'd') {
-            if (c != pattern[i]) return std::nullopt;
-        } else if (c < '0' || c > '9') {
-            return std::nullopt;
-        } else if (i < 4) {
-            year = year * 10 + (c - '0');
-        } else {
-            month = month * 10 + (c - '0');
-        }
-    }
-    if (month < 1 || month > 12) return std::nullopt;
-    return std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)};
-}
+std::string month_page_name(year_month month) { return month_file_name(month, ".html"); }
 
 std::string month_page(year_month month, std::span<const year_month_day> charts, const ArchiveExtras& beside,
                        const MonthOwnFiles& own, const PageStamp& stamp) {
     const Archive archive(charts, beside);
-    const std::string title = charts_of(stamp) + ": " + month_name(month);
+    const std::string title = charts_of(stamp) + ": " + month_year(month);
     bool data = false;  // a chart of the month has its CSV beside it
     for (const auto& [day, files] : beside) data = data || (files.csv && day.year() / day.month() == month);
     const std::string description =
-        "MUF(3000)F2 charts of " + month_name(month) + ": one a day" + (data ? ", with their data" : "");
+        "MUF(3000)F2 charts of " + month_year(month) + ": one a day" + (data ? ", with their data" : "");
     return head(title, description, own.chart ? month_style : "") + element("h1", title) + "\n" +
            pager(month, archive, true) + month_section(month, own) + calendar(month, archive) + end_of_page(stamp);
 }
@@ -305,11 +254,11 @@ std::string index_page(std::span<const year_month_day> charts, const ArchiveExtr
                element("p", "The archive holds no charts yet.") + "\n" + end_of_page(stamp);
 
     const year_month latest = *archive.months.rbegin();
-    const std::string html = head(title, "MUF(3000)F2 charts, one a day: the latest month, " + month_name(latest) +
+    const std::string html = head(title, "MUF(3000)F2 charts, one a day: the latest month, " + month_year(latest) +
                                              ", and every month of the archive") +
                              element("h1", title) + "\n";
     return html + "<h2>" + html_escape("Latest month: ") +
-           link(month_page_name(latest), html_escape(month_name(latest))) + "</h2>\n" +
+           link(month_page_name(latest), html_escape(month_year(latest))) + "</h2>\n" +
            pager(latest, archive, false) + calendar(latest, archive) + month_list(archive) + end_of_page(stamp);
 }
 

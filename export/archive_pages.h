@@ -49,11 +49,9 @@ struct PageStamp {
     std::string generator;
 };
 
-// "2024-03.html" for March 2024 (years 0 to 9999).
+// "2024-03.html" for March 2024: month_file_name(month, ".html"), which
+// month_file_month(name, ".html") reads back.
 std::string month_page_name(std::chrono::year_month month);
-// The month a file name written by month_page_name stands for: four ASCII
-// digits, "-", two digits 01 to 12 and ".html". Any other name: nullopt.
-std::optional<std::chrono::year_month> page_month(std::string_view file_name);
 
 // The page of `month`. `charts` holds every day of the archive that has a
 // chart (sorted and unique as a rule; any order and repeats give the same

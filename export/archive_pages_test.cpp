@@ -50,14 +50,6 @@ TEST(MonthPageName, IsYearDashMonth) {
     EXPECT_EQ(month_page_name(987y / January), "0987-01.html");
 }
 
-TEST(PageMonth, ReadsBackOnlyTheNamesOfMonthPages) {
-    for (const year_month month : {2024y / March, 2026y / December, 987y / January, 9999y / December})
-        EXPECT_EQ(page_month(month_page_name(month)), month) << month_page_name(month);
-    for (const char* name : {"index.html", "2024-00.html", "2024-13.html", "2024-3.html", "2024-03.htm",
-                             "2024-03.html.tmp", "2024-03.HTML", "2024_03.html", "20x4-03.html", ".2024-03.html"})
-        EXPECT_EQ(page_month(name), std::nullopt) << name;
-}
-
 TEST(HtmlEscape, ReplacesEveryCharacterThatCouldEndTextOrAttribute) {
     const struct {
         std::string_view text, html;

@@ -36,18 +36,6 @@ std::optional<int> digits(std::string_view text) {
     return value;
 }
 
-// "12.3" back to 123; nullopt for anything megahertz() does not write.
-std::optional<std::int16_t> tenths_of(std::string_view text) {
-    const bool negative = text.starts_with('-');
-    if (negative) text.remove_prefix(1);
-    if (text.size() < 3 || text[text.size() - 2] != '.') return std::nullopt;
-    const auto whole = digits(text.substr(0, text.size() - 2)), tenth = digits(text.substr(text.size() - 1));
-    if (!whole || !tenth) return std::nullopt;
-    const int value = (negative ? -1 : 1) * (*whole * 10 + *tenth);
-    if (value < INT16_MIN || value > INT16_MAX) return std::nullopt;
-    return static_cast<std::int16_t>(value);
-}
-
 }  // namespace
 
 std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
@@ -72,7 +60,7 @@ std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
         csv += ":00Z,";
         csv += series_names[static_cast<int>(point->series)];
         csv += ',';
-        if (point->tenths) append_megahertz(csv, *point->tenths);
+        if (point->tenths) append_tenths(csv, *point->tenths);
         csv += ',';
         append_field(csv, point->file);
         csv += "\r\n";
@@ -171,7 +159,7 @@ bool read_points(std::string_view text, bool with_files, Row&& row) {
         if (field[1] == series_names[0]) point.series = ChartPoint::Series::forecast;
         else if (field[1] != series_names[1]) return false;
         if (!field[2].empty()) {
-            point.tenths = tenths_of(field[2]);
+            point.tenths = read_tenths(field[2]);
             if (!point.tenths) return false;
         } else if (point.series == ChartPoint::Series::forecast) {
             return false;

@@ -10,6 +10,7 @@
 //   2024-03-03T12:30:00Z,observed,,RM041_2024063123000.TXT
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,10 @@
 #include "series/chart_data.h"
 
 std::string chart_csv(const ChartData& data, std::chrono::year_month_day day);
+
+// The most bytes read of a CSV this program wrote, a chart's or a month's:
+// far above any that a chart's data makes (1,464 rows).
+inline constexpr std::size_t max_csv_bytes = std::size_t{1} << 20;
 
 // The points of a CSV that chart_csv wrote (their series, minute, value
 // and file, in the file's order); nullopt for any other text.

@@ -13,12 +13,10 @@ namespace {
 
 // "4.1 to 15.3 MHz", or "4.1 MHz" when both ends are the same.
 std::string span(std::pair<std::int16_t, std::int16_t> range) {
-    if (range.first == range.second) return megahertz(range.first) + " MHz";
-    return megahertz(range.first) + " to " + megahertz(range.second) + " MHz";
+    if (range.first == range.second) return tenths_text(range.first) + " MHz";
+    return tenths_text(range.first) + " to " + tenths_text(range.second) + " MHz";
 }
 
-// The plural of "sounding" where it is due.
-std::string count(int n, const std::string& one) { return std::to_string(n) + " " + one + (n == 1 ? "" : "s"); }
 
 }  // namespace
 
@@ -41,7 +39,7 @@ std::string chart_description(const ChartData& data, std::chrono::year_month_day
     if (soundings == 0) {
         text += "no soundings";
     } else {
-        text += count(soundings, "sounding") + ", ";
+        text += counted(soundings, "sounding") + ", ";
         text += without_value == 0 ? "none" : std::to_string(without_value);
         text += " without a value";
     }

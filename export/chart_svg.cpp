@@ -38,7 +38,7 @@ void append_title(std::string& out, const ChartPoint& point) {
     append_two_digits(out, point.minute % 60);
     out += point.series == ChartPoint::Series::forecast ? " UT forecast: " : " UT: ";
     if (point.tenths) {
-        out += megahertz(*point.tenths);
+        out += tenths_text(*point.tenths);
         out += " MHz";
     } else {
         out += "no value";

@@ -2,7 +2,6 @@
 
 #include "app/date_text.h"
 #include "export/markup.h"
-#include "export/month_files.h"
 #include "export/month_statistics.h"
 
 namespace {
@@ -15,20 +14,10 @@ long rounded(long n, long d) {
     return q;
 }
 
-// RFC 3339, UTC: "2024-03-03T23:45:00Z".
 void append_time(std::string& out, std::chrono::sys_seconds time) {
-    using namespace std::chrono;
-    const sys_days day = floor<days>(time);
-    const hh_mm_ss clock{time - day};
     out += '"';
-    out += iso_date(year_month_day{day});
-    out += 'T';
-    append_two_digits(out, static_cast<int>(clock.hours().count()));
-    out += ':';
-    append_two_digits(out, static_cast<int>(clock.minutes().count()));
-    out += ':';
-    append_two_digits(out, static_cast<int>(clock.seconds().count()));
-    out += "Z\"";
+    out += rfc3339_time(time);
+    out += '"';
 }
 
 void append_optional_time(std::string& out, const std::optional<std::chrono::sys_seconds>& time) {
@@ -85,14 +74,14 @@ std::string feed_json(const FeedFigures& f) {
     json += ",\n  \"mufd\": ";
     std::optional<std::int16_t> forecast;
     if (f.time) {
-        append_megahertz(json, f.mufd);
+        append_tenths(json, f.mufd);
         const auto into_day = *f.time - std::chrono::floor<std::chrono::days>(*f.time);
         if (f.forecast) forecast = forecast_at(*f.forecast, static_cast<int>(into_day / std::chrono::minutes{1}));
     } else {
         json += "null";
     }
     json += ",\n  \"forecast_mhz\": ";
-    if (forecast) append_megahertz(json, *forecast);
+    if (forecast) append_tenths(json, *forecast);
     else json += "null";
     json += ",\n  \"departure_percent\": ";
     // Of the two numbers as the feed gives them; tenths of a percent.

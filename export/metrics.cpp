@@ -118,7 +118,7 @@ std::string metrics_text(const RunRecord& record, const RunTimes& times) {
     }
     out.metric("plotmuf_forecast_loaded", "1 when the month's forecast file was read, 0 when it could not be.");
     for (const auto& [month, read] : loaded)
-        out.sample(read ? "1" : "0", "month=\"" + iso_date(month / 1).substr(0, 7) + "\"");
+        out.sample(read ? "1" : "0", "month=\"" + iso_month(month) + "\"");
     return out.text();
 }
 

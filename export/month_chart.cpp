@@ -27,8 +27,7 @@ std::vector<MonthMark> draw_month_medians(Surface& s, std::chrono::year_month mo
     }
     s.CurrentX = 75;
     s.CurrentY = 600;
-    s.Print("Median: " + zero_padded(static_cast<int>(static_cast<unsigned>(month.month())), 2) + "/" +
-            zero_padded(static_cast<int>(month.year()), 4));
+    s.Print("Median: " + month_slash_year(month));
     return marks;
 }
 
@@ -38,8 +37,7 @@ std::string month_chart_svg(const Surface& surface, const MonthData& data, const
     std::vector<const MonthMark*> mark_of(operations.size(), nullptr);
     for (const MonthMark& mark : marks)
         if (mark.operation < mark_of.size()) mark_of[mark.operation] = &mark;
-    const std::string title = "MUF(3000)F2 medians, " + std::string(month_name(data.month.month())) + " " +
-                              std::to_string(static_cast<int>(data.month.year()));
+    const std::string title = "MUF(3000)F2 medians, " + month_year(data.month);
     // "13:00 UT: median 14.8 MHz of 27 days", "13:00 UT: quartiles 13.9 to 15.6 MHz"
     return svg_picture(operations, surface.BackColor, Surface::width, Surface::height, title,
                        month_description(data, figures), [&](std::size_t i, std::string* out) {
@@ -52,7 +50,7 @@ std::string month_chart_svg(const Surface& surface, const MonthData& data, const
                            if (mark->median) {
                                *out += ":00 UT: median ";
                                append_tenths(*out, *hour.median);
-                               *out += " MHz of " + std::to_string(hour.count) + " days";
+                               *out += " MHz of " + counted(hour.count, "day");
                            } else {
                                *out += ":00 UT: quartiles ";
                                append_tenths(*out, *hour.lower_quartile);

@@ -48,33 +48,7 @@ std::vector<std::string_view> fields_of(std::string_view line) {
     }
 }
 
-// "12.3" back to 123, as append_tenths writes a value of tenths of MHz.
-std::optional<std::int16_t> tenths_of(std::string_view text) {
-    const bool negative = text.starts_with('-');
-    if (negative) text.remove_prefix(1);
-    if (text.size() < 3 || text.size() > 7 || text[text.size() - 2] != '.') return std::nullopt;
-    long value = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i == text.size() - 2) continue;
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-        value = value * 10 + (text[i] - '0');
-    }
-    if (negative) value = -value;
-    if (value < INT16_MIN || value > INT16_MAX) return std::nullopt;
-    return static_cast<std::int16_t>(value);
-}
-
-std::string plural(int n, std::string_view one) { return std::to_string(n) + " " + std::string(one) + (n == 1 ? "" : "s"); }
-
 }  // namespace
-
-void append_tenths(std::string& out, long tenths) {
-    const long magnitude = tenths < 0 ? -tenths : tenths;
-    if (tenths < 0) out += '-';
-    append_number(out, magnitude / 10);
-    out += '.';
-    out += static_cast<char>('0' + magnitude % 10);
-}
 
 MonthFigures month_figures(const MonthData& data) {
     MonthFigures figures;
@@ -94,9 +68,32 @@ MonthFigures month_figures(const MonthData& data) {
     return figures;
 }
 
-std::string month_file_name(year_month month, std::string_view suffix) {
-    return zero_padded(static_cast<int>(month.year()), 4) + "-" +
-           zero_padded(static_cast<int>(static_cast<unsigned>(month.month())), 2) + std::string(suffix);
+std::string month_file_name(year_month month, std::string_view suffix) { return iso_month(month) + std::string(suffix); }
+
+std::optional<year_month> month_file_month(std::string_view name, std::string_view suffix) {
+    constexpr std::string_view pattern = "dddd-dd";
+    if (name.size() != pattern.size() + suffix.size() || !name.ends_with(suffix)) return std::nullopt;
+    int year = 0, month = 0;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = name[i];
+        if (pattern[i] != 'd') {
+            if (c != pattern[i]) return std::nullopt;
+        } else if (c < '0' || c > '9') {
+            return std::nullopt;
+        } else if (i < 4) {
+            year = year * 10 + (c - '0');
+        } else {
+            month = month * 10 + (c - '0');
+        }
+    }
+    if (month < 1 || month > 12) return std::nullopt;
+    return std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)};
+}
+
+bool month_own_file(std::string_view name) {
+    for (const std::string_view suffix : month_own_suffixes)
+        if (month_file_month(name, suffix)) return true;
+    return false;
 }
 
 std::string month_hourly_csv(const MonthData& data) {
@@ -135,8 +132,7 @@ std::string month_summary_csv(const MonthData& data, const MonthFigures& figures
 }
 
 std::string month_description(const MonthData& data, const MonthFigures& figures) {
-    std::string text = "MUF(3000)F2 in " + std::string(month_name(data.month.month())) + " " +
-                       std::to_string(static_cast<int>(data.month.year())) + ": ";
+    std::string text = "MUF(3000)F2 in " + month_year(data.month) + ": ";
     std::optional<std::int16_t> lowest, highest;
     std::vector<long> percents;
     for (int h = 0; h < 24; ++h) {
@@ -149,9 +145,9 @@ std::string month_description(const MonthData& data, const MonthFigures& figures
     if (figures.days_with_values == 0) {
         text += "no values";
     } else if (!lowest) {
-        text += "values of " + plural(figures.days_with_values, "day") + ", too few for hourly medians";
+        text += "values of " + counted(figures.days_with_values, "day") + ", too few for hourly medians";
     } else {
-        text += "hourly medians of " + plural(figures.days_with_values, "day") + ", ";
+        text += "hourly medians of " + counted(figures.days_with_values, "day") + ", ";
         append_tenths(text, *lowest);
         if (*highest != *lowest) {
             text += " to ";
@@ -194,7 +190,7 @@ std::optional<std::vector<DayHours>> read_month_hourly_csv(std::string_view text
         if (fields.size() != 25 || fields[0] != iso_date(month / day{d})) return std::nullopt;
         for (int h = 0; h < 24; ++h) {
             if (fields[h + 1].empty()) continue;
-            days[d - 1][h] = tenths_of(fields[h + 1]);
+            days[d - 1][h] = read_tenths(fields[h + 1]);
             if (!days[d - 1][h]) return std::nullopt;
         }
     }
@@ -212,7 +208,7 @@ std::optional<std::optional<std::array<std::int16_t, 24>>> read_month_forecast(s
         append_two_digits(hour, h);
         if (fields.size() != 9 || fields[0] != hour) return std::nullopt;
         if (fields[7].empty()) continue;
-        const auto value = tenths_of(fields[7]);
+        const auto value = read_tenths(fields[7]);
         if (!value) return std::nullopt;
         forecast[h] = *value;
         ++given;

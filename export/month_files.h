@@ -36,9 +36,18 @@ struct MonthFigures {
 };
 MonthFigures month_figures(const MonthData& data);
 
-// "2024-03" followed by `suffix`: "-hourly.csv", ".csv", ".gif", ".svg".
+// "2024-03" followed by `suffix`: "-hourly.csv", ".csv", ".gif", ".svg"
+// (years 0 to 9999).
 std::string month_file_name(std::chrono::year_month month, std::string_view suffix);
+// The month a name written by month_file_name with `suffix` stands for:
+// four ASCII digits, "-", two digits 01 to 12 and `suffix`. Any other name:
+// nullopt.
+std::optional<std::chrono::year_month> month_file_month(std::string_view name, std::string_view suffix);
 inline constexpr std::string_view hourly_suffix = "-hourly.csv";
+// The suffixes of a month's own files, which --monthly writes.
+inline constexpr std::string_view month_own_suffixes[] = {".gif", ".svg", ".csv", hourly_suffix};
+// A name of one of them: "2024-03.gif", "2024-03-hourly.csv" ...
+bool month_own_file(std::string_view name);
 
 std::string month_hourly_csv(const MonthData& data);
 std::string month_summary_csv(const MonthData& data, const MonthFigures& figures);
@@ -54,6 +63,3 @@ std::string month_description(const MonthData& data, const MonthFigures& figures
 // nullopt for any other text.
 std::optional<std::vector<DayHours>> read_month_hourly_csv(std::string_view text, std::chrono::year_month month);
 std::optional<std::optional<std::array<std::int16_t, 24>>> read_month_forecast(std::string_view summary);
-
-// A number of tenths with one decimal: "12.3", "0.0", "-0.5".
-void append_tenths(std::string& out, long tenths);

@@ -95,4 +95,26 @@ TEST(MonthFiles, DescribeTheMonthInWords) {
               "the forecast");
 }
 
+TEST(MonthFileMonth, ReadsBackOnlyTheNamesMonthFileNameWrites) {
+    for (const std::string_view suffix : {std::string_view(".html"), std::string_view(".gif"),
+                                          std::string_view(".csv"), hourly_suffix})
+        for (const year_month month : {2024y / March, 2026y / December, 987y / January, 9999y / December})
+            EXPECT_EQ(month_file_month(month_file_name(month, suffix), suffix), month) << month_file_name(month, suffix);
+    // A name read with the wrong suffix, a day's file, a temporary: no month.
+    const struct {
+        const char* name;
+        std::string_view suffix;
+    } others[] = {
+        {"index.html", ".html"},        {"2024-00.html", ".html"},     {"2024-13.html", ".html"},
+        {"2024-3.html", ".html"},       {"2024-03.htm", ".html"},      {"2024-03.html.tmp", ".html"},
+        {"2024-03.HTML", ".html"},      {"2024_03.html", ".html"},     {"20x4-03.html", ".html"},
+        {".2024-03.html", ".html"},     {"2024-03-hourly.csv", ".csv"}, {"2024063.csv", ".csv"},
+        {"2024-063.csv", ".csv"},       {"2024-03.csv", hourly_suffix}, {"2024-03x.gif", ".gif"},
+    };
+    for (const auto& c : others) EXPECT_EQ(month_file_month(c.name, c.suffix), std::nullopt) << c.name;
+    EXPECT_TRUE(month_own_file("2024-03-hourly.csv"));
+    EXPECT_FALSE(month_own_file("2024-03.html"));
+    EXPECT_FALSE(month_own_file("2024-063.csv"));
+}
+
 }  // namespace

@@ -18,9 +18,6 @@
 
 namespace {
 
-// Far above any CSV a chart's data makes (1,464 rows).
-constexpr std::size_t max_csv_bytes = std::size_t{1} << 20;
-
 // What the folder holds of `month`'s own files, among the names `listed`,
 // and what its chart shows in words, read back from its two CSVs.
 MonthOwnFiles month_own_files(const std::string& folder, std::chrono::year_month month,
@@ -62,8 +59,8 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
         if (const auto day = archived_chart_day(name)) charts.push_back(*day);
         else if (const auto data = archived_chart_day(name, ".csv")) csv.insert(*data);
         else if (const auto picture = archived_chart_day(name, ".svg")) svg.insert(*picture);
-        else if (const auto month = page_month(name)) pages.insert(*month);
-        else if (name.size() >= 11 && name.size() <= 18 && name[4] == '-') month_files.emplace(name);
+        else if (const auto month = month_file_month(name, ".html")) pages.insert(*month);
+        else if (month_own_file(name)) month_files.emplace(name);
     });
     if (!listed) {
         ++failures;

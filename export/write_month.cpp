@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/date_text.h"
+#include "app/day_keys.h"
 #include "app/form1.h"
 #include "export/chart_csv.h"
 #include "export/chart_files.h"
@@ -20,13 +21,6 @@
 #include "export/write_chart.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
-
-namespace {
-
-// Far above any CSV a chart's data makes (1,464 rows).
-constexpr std::size_t max_day_csv_bytes = std::size_t{1} << 20;
-
-}  // namespace
 
 void Form1::write_months(std::chrono::year_month_day first, std::chrono::year_month_day last) {
     using namespace std::chrono;
@@ -42,7 +36,7 @@ void Form1::write_months(std::chrono::year_month_day first, std::chrono::year_mo
     if (!listing.status()) {
         for (year_month month = from; month <= to; month += months{1}) {
             ++failures;
-            report("month " + month_file_name(month, "") + ": " + listing.status().message());
+            report("month " + iso_month(month) + ": " + listing.status().message());
         }
         return;
     }
@@ -54,7 +48,7 @@ void Form1::write_months(std::chrono::year_month_day first, std::chrono::year_mo
     std::vector<bool> failed;             // each month
     std::vector<std::size_t> month_of;    // of each file added
     for (year_month month = from; month <= to; month += months{1}) {
-        const std::string label = "month " + month_file_name(month, "");
+        const std::string label = "month " + iso_month(month);
         labels.push_back(label);
         failed.push_back(false);
 
@@ -67,7 +61,7 @@ void Form1::write_months(std::chrono::year_month_day first, std::chrono::year_mo
             if (!listed.contains(date)) continue;
             const std::string name = beside_name(archived_chart_name(date), ".csv");
             std::vector<std::uint8_t> bytes;
-            if (Status s = platform::read_file(folder + name, bytes, max_day_csv_bytes); !s) {
+            if (Status s = platform::read_file(folder + name, bytes, max_csv_bytes); !s) {
                 ++failures;
                 report(label + ": " + name + " cannot be read: " + s.message());
                 continue;
@@ -83,8 +77,7 @@ void Form1::write_months(std::chrono::year_month_day first, std::chrono::year_mo
 
         // The chart: the frame and the month's forecast as a day's chart
         // has them, and what the forecast drew is the month's forecast.
-        const std::string key = zero_padded(static_cast<int>(static_cast<unsigned>(month.month())), 2) +
-                                zero_padded(static_cast<int>(month.year()), 4);
+        const std::string key = day_keys(month / 1).mese_anno;
         superficie.Cls();
         chart_data.points.clear();
         chart_data.forecast_drawn = false;
