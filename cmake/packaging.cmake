@@ -36,6 +36,8 @@ string(REGEX REPLACE "\\[([^]]*)\\]\\(([^#):]|[^#):][^):]*)\\)" "\\1" readme "${
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md.new "${readme}")
 configure_file(${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md.new ${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md COPYONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/README.md canvas/FONT-NOTICE DESTINATION ${plotmuf_doc_dir})
+# The JSON Schema of the feed that --feed writes, latest.json.
+install(FILES docs/latest.schema.json DESTINATION ${plotmuf_doc_dir})
 # Prometheus alerting rules for the figures of --metrics, an example to adapt.
 install(FILES packaging/plotmuf-alerts.yml DESTINATION ${plotmuf_doc_dir}/examples)
 # The licence beside them in the zip and in a plain install. The Debian
