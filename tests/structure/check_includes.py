@@ -4,7 +4,8 @@ series/, export/, platform/; tests left out):
 
   - no two files include each other's headers, directly or through others;
   - the pure writers (the chart's description, SVG and CSV, the metrics, the
-    archive's pages, the markup) reach app/form1.h through no include.
+    archive's pages, the markup, the day against its forecast, the feed)
+    reach app/form1.h through no include.
 
 A header counts with its .cpp: what foo.cpp includes, foo.h reaches too.
 
