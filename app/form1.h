@@ -178,6 +178,8 @@ public:
         return settings_.csv || settings_.svg || settings_.monthly || !settings_.metrics.empty() || settings_.feed ||
                settings_.archive_page;
     }
+    // And with each point the name of its file, which only the CSV writes.
+    bool records_files() const { return settings_.csv || settings_.monthly; }
 
     // The measurement folder as list_measurement_folder listed it; shared,
     // unchanged, by the forms that draw an archive range together.
