@@ -47,8 +47,9 @@ std::vector<Spell> spells(const DayHours& hours, const HourForecast& forecast) {
         if (goes_on) continue;
         // The run before h ends here: a spell when long enough.
         if (running && *running != 0 && h - start >= fewest_spell_hours) {
-            Spell spell{.enhanced = *running > 0, .first_hour = start, .last_hour = h - 1};
-            spell.least_percent = spell.greatest_percent = percent_away(*hours[start], forecast[start]);
+            const long first = percent_away(*hours[start], forecast[start]);
+            Spell spell{.enhanced = *running > 0, .first_hour = start, .last_hour = h - 1, .least_percent = first,
+                        .greatest_percent = first};
             for (int k = start + 1; k < h; ++k) {
                 const long p = percent_away(*hours[k], forecast[k]);
                 spell.least_percent = std::min(spell.least_percent, p);
