@@ -92,6 +92,7 @@ void Form1::archive_range(std::chrono::year_month_day from, std::chrono::year_mo
 
     if (settings_.monthly && !unreadable) write_months(from, to);
     if (settings_.archive_page && !unreadable) write_archive_pages(from, to);
+    if (settings_.feed && !unreadable) write_feed();
 
     const duration<double> took = steady_clock::now() - started;
     char summary[128];

@@ -65,3 +65,24 @@ std::string long_date(std::chrono::year_month_day date) {
 std::string short_weekday_date(std::chrono::year_month_day date) {
     return std::string(short_weekday_name(std::chrono::weekday{std::chrono::sys_days{date}})) + " " + day_month_year(date);
 }
+
+namespace {
+
+// "2024-03-03", then `between` and "23:45".
+std::string date_then_minute(std::chrono::sys_seconds time, char between) {
+    using namespace std::chrono;
+    const sys_days day = floor<days>(time);
+    const hh_mm_ss clock{time - day};
+    return iso_date(year_month_day{day}) + between + zero_padded(static_cast<int>(clock.hours().count()), 2) + ":" +
+           zero_padded(static_cast<int>(clock.minutes().count()), 2);
+}
+
+}  // namespace
+
+std::string date_and_minute(std::chrono::sys_seconds time) { return date_then_minute(time, ' '); }
+
+std::string rfc3339_time(std::chrono::sys_seconds time) {
+    using namespace std::chrono;
+    const auto seconds_into = (time - floor<minutes>(time)).count();
+    return date_then_minute(time, 'T') + ":" + zero_padded(static_cast<int>(seconds_into), 2) + "Z";
+}

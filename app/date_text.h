@@ -36,3 +36,8 @@ std::string day_month_year(std::chrono::year_month_day date);
 std::string long_date(std::chrono::year_month_day date);
 // "Sun 3 March 2024"
 std::string short_weekday_date(std::chrono::year_month_day date);
+
+// A moment, UTC, to the minute: "2024-03-03 23:45".
+std::string date_and_minute(std::chrono::sys_seconds time);
+// The same to the second in RFC 3339: "2024-03-03T23:45:00Z".
+std::string rfc3339_time(std::chrono::sys_seconds time);

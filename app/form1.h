@@ -48,6 +48,14 @@ public:
         // Say so, and end with status 3, when the newest sounding is older
         // than this many minutes at the clock, or there is none.
         std::optional<int> stale_after = {};
+        // The station as its visitors know it and its URSI code, for the
+        // pages and the feed; none when empty.
+        std::string station = {};
+        std::string station_code = {};
+        // After the charts (and the pages), latest.json in the publication folder.
+        bool feed = false;
+        // What the pages and the feed say wrote them: "plotmuf 1.0.0".
+        std::string generator = {};
     };
 
     Form1() : Form1(Settings{}) {}
@@ -166,6 +174,9 @@ public:
     // `first` to `last`, of every month with charts that has no page yet, and
     // the index, from the charts in the archive folder.
     void write_archive_pages(std::chrono::year_month_day first, std::chrono::year_month_day last);
+    // export/write_feed.cpp: latest.json in the publication folder, from
+    // what the run drew; a feed that cannot be written fails the run.
+    void write_feed();
     // export/write_month.cpp: the files of each month from `first`'s to
     // `last`'s, from the archived days' CSVs and the month's forecast file,
     // in the archive folder; and the month's chart, drawn on superficie
@@ -211,8 +222,11 @@ public:
     // starts it afresh.
     ChartData chart_data;
     bool records_points() const {
-        return settings_.csv || settings_.svg || settings_.monthly || !settings_.metrics.empty();
+        return settings_.csv || settings_.svg || settings_.monthly || !settings_.metrics.empty() || settings_.feed ||
+               settings_.archive_page;
     }
+    // And with each point the name of its file, which only the CSV writes.
+    bool records_files() const { return settings_.csv || settings_.monthly; }
 
     // The measurement folder as list_measurement_folder listed it; shared,
     // unchanged, by the forms that draw an archive range together.

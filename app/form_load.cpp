@@ -7,6 +7,7 @@
 #include "app/date_text.h"
 #include "app/day_keys.h"
 #include "app/form1.h"
+#include "export/day_against_forecast.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 
@@ -42,15 +43,18 @@ void Form1::Form_Load() {
             report("day " + data_giorno[indice_giorno] + ": " + s.message());
         } else {
             ++record.exported;
+            record.days.back().published = true;
         }
         superficie.Cls();
     }
 
     if (settings_.monthly) write_months(first_of_six_days(data_corrente), data_corrente);
     if (settings_.archive_page) write_archive_pages(first_of_six_days(data_corrente), data_corrente);
+    if (settings_.feed) write_feed();
 }
 
 void Form1::start_run() {
+    record.written = platform::utc_now();
     fill_minute_labels();
     if (Status s = platform::current_folder(cartella_corrente); !s) report(s.message());
     record.working_folder = platform::utf8_path(cartella_corrente);
@@ -104,13 +108,23 @@ void Form1::record_day() {
     DayRecord day;
     day.date = day_date[indice_giorno];
     day.forecast_drawn = chart_data.forecast_drawn;
+    if (day.forecast_drawn) day.forecast.emplace();
     for (const ChartPoint& point : chart_data.points) {
-        if (point.series != ChartPoint::Series::observed) continue;
+        if (point.series != ChartPoint::Series::observed) {
+            if (day.forecast && point.tenths && point.minute % 60 == 0 && point.minute / 60 < 24)
+                (*day.forecast)[point.minute / 60] = *point.tenths;
+            continue;
+        }
         ++day.soundings;
         day.without_value += !point.tenths;
         day.newest_minute = std::max(day.newest_minute.value_or(point.minute), point.minute);
+        if (point.tenths && *point.tenths > 0 && point.minute >= day.newest_valued_minute.value_or(point.minute)) {
+            day.newest_valued_minute = point.minute;
+            day.newest_value = *point.tenths;
+        }
     }
-    record.days.push_back(day);
+    if (settings_.feed) day.against_forecast = against_forecast(chart_data);
+    record.days.push_back(std::move(day));
 }
 
 void Form1::report(const std::string& message) const { output_->report(message); }

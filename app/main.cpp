@@ -37,7 +37,11 @@ int main(int argc, char** argv) {
                  .svg = options.svg,
                  .monthly = options.monthly,
                  .metrics = options.metrics,
-                 .stale_after = options.stale_after});
+                 .stale_after = options.stale_after,
+                 .station = options.station.value_or(""),
+                 .station_code = options.station_code.value_or(""),
+                 .feed = options.feed,
+                 .generator = "plotmuf " PLOTMUF_VERSION});
     if (options.check) return form1.check(std::cout);
     if (options.archive_from) {
         form1.archive_range(*options.archive_from, *options.archive_to);

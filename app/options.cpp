@@ -7,9 +7,11 @@
 
 const char* const usage_text =
     "usage: plotmuf [--today YYYY-MM-DD] [--archive-page] [--csv] [--svg] [--monthly]\n"
+    "               [--feed] [--station NAME] [--station-code CODE]\n"
     "               [--metrics FILE] [--stale-after MINUTES] [--verbose]\n"
     "       plotmuf --check [the options of that run]\n"
     "       plotmuf --archive FROM TO [--archive-page] [--csv] [--svg] [--monthly]\n"
+    "               [--feed] [--station NAME] [--station-code CODE]\n"
     "               [--metrics FILE] [--verbose]\n"
     "       plotmuf -h | --help | --version\n"
     "\n"
@@ -39,6 +41,15 @@ const char* const usage_text =
     "                       yyyy-mm.gif (and .svg with --svg), the medians and\n"
     "                       quartiles over the forecast; --archive-page shows them\n"
     "                       with their words, a legend and the month's table\n"
+    "  --feed               then replace latest.json in the publication folder: the\n"
+    "                       newest value, its time, its forecast and its departure\n"
+    "                       from it, the last day against its forecast in words,\n"
+    "                       the station, the charts published; for dashboards\n"
+    "  --station NAME       the station as its visitors know it, 1 to 64 characters\n"
+    "                       of UTF-8 without control characters: named in the\n"
+    "                       pages' titles and headings and in the feed\n"
+    "  --station-code CODE  its URSI code, 5 characters of A-Z and 0-9 (RO041):\n"
+    "                       beside the name, and in the feed\n"
     "  --metrics FILE       at the end, replace FILE with the run's figures for\n"
     "                       Prometheus (node_exporter's textfile collector)\n"
     "  --stale-after MINUTES\n"
@@ -98,6 +109,45 @@ bool option_value(int argc, const char* const* argv, int& i, std::string_view na
     return true;
 }
 
+// Why `name` is no station name (1 to 64 characters of UTF-8 without
+// control characters); empty when it is one.
+std::string station_name_fault(std::string_view name) {
+    if (name.empty()) return "the name is empty; it needs 1 to 64 characters";
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < name.size(); ++characters) {
+        const auto lead = static_cast<unsigned char>(name[i]);
+        // The sequence's length, and the least code point it may stand for.
+        std::size_t length = 1;
+        char32_t code = lead, least = 0;
+        if (lead >= 0xF0 && lead <= 0xF4) length = 4, code = lead & 0x07, least = 0x10000;
+        else if (lead >= 0xE0) length = 3, code = lead & 0x0F, least = 0x800;
+        else if (lead >= 0xC2 && lead < 0xE0) length = 2, code = lead & 0x1F, least = 0x80;
+        else if (lead >= 0x80) length = 0;
+        if (length == 0 || lead > 0xF4 || i + length > name.size())
+            return "the name is not UTF-8 (byte " + std::to_string(i + 1) + ")";
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(name[i + k]);
+            if ((next & 0xC0) != 0x80) return "the name is not UTF-8 (byte " + std::to_string(i + k + 1) + ")";
+            code = code << 6 | (next & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return "the name is not UTF-8 (byte " + std::to_string(i + 1) + ")";
+        if (code < 0x20 || (code >= 0x7F && code <= 0x9F))
+            return "the name holds a control character (character " + std::to_string(characters + 1) + ")";
+        i += length;
+    }
+    if (characters > 64) return "the name has " + std::to_string(characters) + " characters; at most 64";
+    return "";
+}
+
+// An URSI code: 5 characters of A-Z and 0-9.
+bool station_code(std::string_view code) {
+    if (code.size() != 5) return false;
+    for (const char c : code)
+        if (!(c >= 'A' && c <= 'Z') && !(c >= '0' && c <= '9')) return false;
+    return true;
+}
+
 }  // namespace
 
 bool parse_options(int argc, const char* const* argv, Options& options, std::string& error) {
@@ -114,7 +164,7 @@ bool parse_options(int argc, const char* const* argv, Options& options, std::str
         // A flag never takes a value; an unknown word is named below.
         const bool flag = name == "--verbose" || name == "--help" || name == "-h" || name == "--version" ||
                           name == "--archive-page" || name == "--csv" || name == "--svg" || name == "--monthly" ||
-                          name == "--check";
+                          name == "--check" || name == "--feed";
         if (flag && name.size() != arg.size()) {
             error = "option '" + std::string(name) + "' takes no value";
             return false;
@@ -136,6 +186,36 @@ bool parse_options(int argc, const char* const* argv, Options& options, std::str
             options.monthly = true;
         } else if (arg == "--check") {
             options.check = true;
+        } else if (arg == "--feed") {
+            options.feed = true;
+        } else if (name == "--station") {
+            std::string_view value;
+            // "--station --feed" names no station: the next option is no name.
+            if (!option_value(argc, argv, i, "--station", value) || value.starts_with("--")) {
+                error = "--station needs a name, 1 to 64 characters";
+                return false;
+            }
+            if (const std::string fault = station_name_fault(value); !fault.empty()) {
+                error = "--station: " + fault;
+                return false;
+            }
+            options.station = value;
+        } else if (name == "--station-code") {
+            std::string_view value;
+            if (!option_value(argc, argv, i, "--station-code", value) || value.starts_with("--")) {
+                error = "--station-code needs a code, 5 characters of A-Z and 0-9";
+                return false;
+            }
+            if (!station_code(value)) {
+                // The value is shown only where it is plain printable ASCII.
+                const bool shown = value.size() <= 64 && std::all_of(value.begin(), value.end(), [](char c) {
+                    return c >= 0x20 && c < 0x7F;
+                });
+                error = "--station-code: " + (shown ? "'" + std::string(value) + "'" : std::string("the code")) +
+                        " is not 5 characters of A-Z and 0-9, a URSI code such as RO041";
+                return false;
+            }
+            options.station_code = value;
         } else if (name == "--metrics") {
             std::string_view value;
             if (!option_value(argc, argv, i, "--metrics", value) || value.empty() || value.starts_with("-")) {

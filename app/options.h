@@ -16,6 +16,10 @@ struct Options {
     std::string metrics;        // --metrics FILE; empty for none
     std::optional<int> stale_after;  // --stale-after MINUTES, 1 to 10080
     bool check = false;         // --check
+    // --station NAME, --station-code CODE: the station as its visitors know
+    // it ("Rome") and its URSI code ("RO041"); none when not given.
+    std::optional<std::string> station, station_code;
+    bool feed = false;          // --feed
     bool verbose = false;       // --verbose
     bool help = false;          // --help
     bool version = false;       // --version

@@ -6,6 +6,7 @@
 
 #include "app/form1.h"
 #include "export/chart_files.h"
+#include "export/feed.h"
 #include "export/month_files.h"
 #include "platform/files.h"
 
@@ -19,7 +20,10 @@ bool day_file(std::string_view name, std::string_view start, std::string_view ex
 
 bool scratch_bitmap(std::string_view name) { return day_file(name, "grafico", ".bmp"); }
 
+bool feed_file(std::string_view name) { return name == feed_name; }
+
 bool published_file(std::string_view name) {
+    if (feed_file(name)) return true;
     for (const std::string_view extension : {".gif", ".csv", ".svg"})
         if (day_file(name, "plotMUF", extension)) return true;
     return false;
@@ -46,6 +50,9 @@ void Form1::clear_stale_temporaries(bool scheduled) {
     if (scheduled) {
         clear_stale_temporaries(cartella_previsioni, scratch_bitmap);
         clear_stale_temporaries(cartella_figure, published_file);
+    } else if (settings_.feed) {
+        // A range writes no published chart, but the feed.
+        clear_stale_temporaries(cartella_figure, feed_file);
     }
     clear_stale_temporaries(archive_folder(), archive_file);
 }

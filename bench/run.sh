@@ -14,6 +14,8 @@
 #     the option adds too), and each at most 1.3 times the plain run's
 #     instructions; the SVG of a day of soundings every 5 minutes at most
 #     40 KB;
+#   - the run with --feed (latest.json) at most 1.05 times the plain run's
+#     instructions;
 #   - peak resident memory under 8 MiB, with and without those options;
 #   - every chart's GIF file no larger than what `gifsicle -O3` makes of it;
 #   - --monthly: a scheduled run in the year folder (its archive holding
@@ -190,11 +192,14 @@ for station in quarter year unrecognised empty; do
     ours_m=$(instructions "${run[@]}")
     data_m=$(instructions "${data_run[@]}")
     svg_m=$(instructions "${svg_run[@]}")
+    feed_m=$(instructions "${run[@]}" --feed)
+    rm -f web/latest.json
     rm -f web/*.csv web/*.svg previsioni/previous_RAV3000I2_plots/*.csv previsioni/previous_RAV3000I2_plots/*.svg
     data_times=$(awk -v a="$data_m" -v b="$ours_m" 'BEGIN { printf "%.2f", a / b }')
     svg_times=$(awk -v a="$svg_m" -v b="$ours_m" 'BEGIN { printf "%.2f", a / b }')
-    printf '  callgrind   plotmuf %7s M instructions   target %s M; --csv --metrics %s M (%s x), --svg %s M (%s x)\n' \
-        "$ours_m" "$most_m" "$data_m" "$data_times" "$svg_m" "$svg_times"
+    feed_times=$(awk -v a="$feed_m" -v b="$ours_m" 'BEGIN { printf "%.3f", a / b }')
+    printf '  callgrind   plotmuf %7s M instructions   target %s M; --csv --metrics %s M (%s x), --svg %s M (%s x), --feed %s M (%s x)\n' \
+        "$ours_m" "$most_m" "$data_m" "$data_times" "$svg_m" "$svg_times" "$feed_m" "$feed_times"
 
     ours_total=0 theirs_total=0 larger=() line=""
     for gif in "${gifs[@]}"; do
@@ -222,6 +227,8 @@ for station in quarter year unrecognised empty; do
         "$(awk -v r="$data_times" 'BEGIN { print (r <= 1.3) }')" "$data_times x"
     check "$station: --svg <= 1.3 x the run's instructions" "$(awk -v r="$svg_times" 'BEGIN { print (r <= 1.3) }')" \
         "$svg_times x"
+    check "$station: --feed <= 1.05 x the run's instructions" \
+        "$(awk -v r="$feed_times" 'BEGIN { print (r <= 1.05) }')" "$feed_times x"
     if [ "$station" = year ]; then
         check "$station: an SVG of a day every 5 minutes <= 40 KB" "$((svg_most <= 40000))" "$svg_most B"
     fi

@@ -80,6 +80,8 @@ foreach(package plain debian)
                  ${CMAKE_CURRENT_BINARY_DIR}/packaging/${package}/README.md COPYONLY)
 endforeach()
 install(FILES canvas/FONT-NOTICE DESTINATION ${plotmuf_doc_dir})
+# The JSON Schema of the feed that --feed writes, latest.json.
+install(FILES docs/latest.schema.json DESTINATION ${plotmuf_doc_dir})
 # Prometheus alerting rules for the figures of --metrics, an example to adapt.
 install(FILES packaging/plotmuf-alerts.yml DESTINATION ${plotmuf_doc_dir}/examples)
 # The licence, and the README that links it, in the zip and in a plain

@@ -7,6 +7,7 @@
 #include "app/date_text.h"
 #include "canvas/chart_size.h"
 #include "export/chart_files.h"
+#include "export/day_against_forecast.h"
 #include "export/markup.h"
 #include "export/month_files.h"
 
@@ -36,6 +37,8 @@ constexpr const char* style =
     ".day img{display:block;max-width:100%;height:auto}\n"
     "ul.months{list-style:none;margin:0;padding:0;display:flex;flex-wrap:wrap;gap:4px 20px}\n"
     ".count{color:var(--soft)}\n"
+    ".against{margin:2px 0 0}\n"
+    ".stamp{color:var(--soft);margin:16px 0 0}\n"
     "@media (min-width:2100px){.calendar{grid-template-columns:repeat(7,286px)}"
     ".weekdays{display:contents;color:var(--soft)}.pad{display:block}.day{min-height:calc(1.4em + 221px)}}\n";
 // Only on a page that shows a month's own chart: the chart with its words
@@ -158,6 +161,9 @@ std::string day_cell(year_month_day day, const Archive& archive) {
     const std::string gif = archived_chart_name(day);
     if (beside.csv) html += link(beside_name(gif, ".csv"), html_escape("Data (CSV)"));
     html += picture(gif, beside.svg ? beside_name(gif, ".svg") : "", alt, true);
+    // In words where the day departs from its forecast, not only in the alt text.
+    if (!beside.against_forecast.empty() && beside.against_forecast != near_forecast)
+        html += "<p class=\"against\">" + html_escape(beside.against_forecast) + "</p>";
     return html + "</div>\n";
 }
 
@@ -306,29 +312,46 @@ std::string latest_month_section(year_month month, const MonthOwnFiles& own) {
 
 const std::string page_end = "</body>\n</html>\n";
 
+// The end of a page: its closing line, where the stamp gives one.
+std::string end_of_page(const PageStamp& stamp) {
+    if (stamp.generator.empty()) return page_end;
+    return "<p class=\"stamp\">" + html_escape(freshness_line(stamp)) + "</p>\n" + page_end;
+}
+
+// "MUF(3000)F2 charts of Rome (RO041)", "MUF(3000)F2 charts" for no station.
+std::string charts_of(const PageStamp& stamp) {
+    std::string title = "MUF(3000)F2 charts";
+    if (stamp.station.empty() && stamp.station_code.empty()) return title;
+    title += " of ";
+    if (stamp.station.empty()) return title + stamp.station_code;
+    title += stamp.station;
+    if (!stamp.station_code.empty()) title += " (" + stamp.station_code + ")";
+    return title;
+}
+
 }  // namespace
 
 std::string month_page_name(year_month month) { return month_file_name(month, ".html"); }
 
 std::string month_page(year_month month, std::span<const year_month_day> charts, const ArchiveExtras& beside,
-                       const MonthOwnFiles& own) {
+                       const MonthOwnFiles& own, const PageStamp& stamp) {
     const Archive archive(charts, beside);
-    const std::string title = "MUF(3000)F2 charts: " + month_year(month);
+    const std::string title = charts_of(stamp) + ": " + month_year(month);
     bool data = false;  // a chart of the month has its CSV beside it
     for (const auto& [day, files] : beside) data = data || (files.csv && day.year() / day.month() == month);
     const std::string description =
         "MUF(3000)F2 charts of " + month_year(month) + ": one a day" + (data ? ", with their data" : "");
     return head(title, description, own.chart ? month_style : "") + element("h1", title) + "\n" +
-           pager(month, archive, true) + month_section(month, own) + calendar(month, archive) + page_end;
+           pager(month, archive, true) + month_section(month, own) + calendar(month, archive) + end_of_page(stamp);
 }
 
 std::string index_page(std::span<const year_month_day> charts, const ArchiveExtras& beside,
-                       const MonthOwnFiles& latest_own) {
+                       const MonthOwnFiles& latest_own, const PageStamp& stamp) {
     const Archive archive(charts, beside);
-    const std::string title = "MUF(3000)F2 charts";
+    const std::string title = charts_of(stamp);
     if (archive.months.empty())
         return head(title, "MUF(3000)F2 charts, one a day: the archive holds none yet") + element("h1", title) + "\n" +
-               element("p", "The archive holds no charts yet.") + "\n" + page_end;
+               element("p", "The archive holds no charts yet.") + "\n" + end_of_page(stamp);
 
     const year_month latest = *archive.months.rbegin();
     const std::string html = head(title, "MUF(3000)F2 charts, one a day: the latest month, " + month_year(latest) +
@@ -337,5 +360,11 @@ std::string index_page(std::span<const year_month_day> charts, const ArchiveExtr
                              element("h1", title) + "\n" + latest_month_section(latest, latest_own);
     return html + "<h2>" + html_escape("Latest month: ") +
            link(month_page_name(latest), html_escape(month_year(latest))) + "</h2>\n" +
-           pager(latest, archive, false) + calendar(latest, archive) + month_list(archive) + page_end;
+           pager(latest, archive, false) + calendar(latest, archive) + month_list(archive) + end_of_page(stamp);
+}
+
+std::string freshness_line(const PageStamp& stamp) {
+    std::string line = stamp.newest_sounding ? "Newest sounding " + date_and_minute(*stamp.newest_sounding) + " UT"
+                                             : "No sounding in the days drawn";
+    return line + "; written " + date_and_minute(stamp.written) + " UT by " + stamp.generator + ".";
 }

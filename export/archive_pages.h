@@ -6,7 +6,8 @@
 //
 // The pages are self-contained (inline CSS, no script, no external resource,
 // relative links only), so the folder can be served by any web server or
-// opened from disk. Same input, same bytes; LF line ends; ASCII only.
+// opened from disk. Same input, same bytes; LF line ends; ASCII only, but
+// for the station's name (UTF-8).
 
 #include <chrono>
 #include <map>
@@ -24,6 +25,9 @@ struct BesideChart {
     bool csv = false;          // yyyyddd.csv, the chart's data: the day links to it
     bool svg = false;          // yyyyddd.svg, the chart as a vector picture: shown instead of the GIF
     std::string description;   // what the chart shows, from its CSV: the picture's alt text; empty for none
+    // The day against its forecast in words, from the same (shown under the
+    // chart unless "near the forecast"); empty for none.
+    std::string against_forecast;
 };
 using ArchiveExtras = std::map<std::chrono::year_month_day, BesideChart>;
 
@@ -40,6 +44,18 @@ struct MonthOwnFiles {
     std::optional<MonthFigures> figures;
 };
 
+// Whose charts the pages show, and how fresh they are.
+struct PageStamp {
+    std::string station;       // the station's name, "Rome"; empty for none
+    std::string station_code;  // its URSI code, "RO041"; empty for none
+    // The closing line's figures: the newest sounding of the days drawn,
+    // the run's clock and what wrote the page; no line when `generator`
+    // is empty.
+    std::optional<std::chrono::sys_seconds> newest_sounding;
+    std::chrono::sys_seconds written{};
+    std::string generator;
+};
+
 // "2024-03.html" for March 2024: month_file_name(month, ".html"), which
 // month_file_month(name, ".html") reads back.
 std::string month_page_name(std::chrono::year_month month);
@@ -49,11 +65,16 @@ std::string month_page_name(std::chrono::year_month month);
 // page), so that the page can link the nearest earlier and later months
 // that have charts; `beside`, what the folder holds beside some of them.
 std::string month_page(std::chrono::year_month month, std::span<const std::chrono::year_month_day> charts,
-                       const ArchiveExtras& beside = {}, const MonthOwnFiles& own = {});
+                       const ArchiveExtras& beside = {}, const MonthOwnFiles& own = {}, const PageStamp& stamp = {});
 
 // index.html: the latest month that has charts, as on its own page (its
 // own chart, from `latest_own`, at the top), and links to every month that
 // has charts, grouped by year, newest first. An empty archive gives a page
 // that says so.
 std::string index_page(std::span<const std::chrono::year_month_day> charts, const ArchiveExtras& beside = {},
-                       const MonthOwnFiles& latest_own = {});
+                       const MonthOwnFiles& latest_own = {}, const PageStamp& stamp = {});
+
+// The pages' closing line: "Newest sounding 2024-03-03 23:45 UT; written
+// 2024-03-04 00:05 UT by plotmuf 1.0.0.", or "No sounding in the days
+// drawn; written ... ." without one.
+std::string freshness_line(const PageStamp& stamp);

@@ -257,7 +257,7 @@ TEST(IndexPage, SaysSoWhenTheArchiveIsEmpty) {
 // the server for /favicon.ico only when a page names no icon.
 TEST(Pages, DescribeThemselvesAndCarryTheirIcon) {
     const auto charts = days_of({2024y / February / 29, 2024y / March / 1, 2024y / March / 3});
-    const ArchiveExtras with_data = {{2024y / March / 3, BesideChart{.csv = true, .svg = false, .description = ""}}};
+    const ArchiveExtras with_data = {{2024y / March / 3, BesideChart{.csv = true, .svg = false, .description = "", .against_forecast = ""}}};
     const struct {
         const char* what;
         std::string page, description;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/date_text.h"
+#include "export/day_against_forecast.h"
 #include "export/markup.h"
 
 namespace {
@@ -44,5 +45,6 @@ std::string chart_description(const ChartData& data, std::chrono::year_month_day
     }
     if (observed) text += "; observed " + span(*observed);
     text += forecast ? "; forecast " + span(*forecast) : "; no forecast";
+    if (const std::string words = against_forecast(data); !words.empty()) text += "; " + words;
     return text;
 }

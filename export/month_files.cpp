@@ -1,6 +1,7 @@
 #include "export/month_files.h"
 
 #include "app/date_text.h"
+#include "export/day_against_forecast.h"
 #include "export/markup.h"
 
 using namespace std::chrono;
@@ -165,6 +166,17 @@ std::string month_description(const MonthData& data, const MonthFigures& figures
             text += *mean < 0 ? " % below the forecast" : " % above the forecast";
         }
     }
+    // The days that depart from the forecast for three hours or more.
+    std::vector<unsigned> away;
+    for (std::size_t d = 0; d < data.days.size(); ++d) {
+        const std::string words = against_forecast(data.days[d], data.forecast);
+        if (!words.empty() && words != near_forecast) away.push_back(static_cast<unsigned>(d + 1));
+    }
+    for (std::size_t i = 0; i < away.size(); ++i) {
+        text += i == 0 ? "; away from the forecast on " : i + 1 == away.size() ? " and " : ", ";
+        text += std::to_string(away[i]);
+    }
+    if (!away.empty()) text += " " + std::string(month_name(data.month.month()));
     return text;
 }
 

@@ -53,7 +53,9 @@ std::string month_hourly_csv(const MonthData& data);
 std::string month_summary_csv(const MonthData& data, const MonthFigures& figures);
 
 // "MUF(3000)F2 in March 2024: hourly medians of 29 days, 6.2 to 14.8 MHz;
-// on average 4.1 % above the forecast"
+// on average 4.1 % above the forecast; away from the forecast on 3, 5 and
+// 17 March", the last part naming the days with a spell of three hours or
+// more 15 % off the forecast (export/day_against_forecast.h)"
 std::string month_description(const MonthData& data, const MonthFigures& figures);
 
 // "3 days of soundings: too few for hourly medians, which need 5", when no

@@ -93,6 +93,23 @@ TEST(MonthFiles, DescribeTheMonthInWords) {
     EXPECT_EQ(month_description(spread, month_figures(spread)),
               "MUF(3000)F2 in February 2024: hourly medians of 9 days, 6.6 to 14.4 MHz; on average 16.7 % above "
               "the forecast");
+
+    // Days 2, 4 and 7 depart for three hours (4.0 MHz against 5.0 at 5 UT,
+    // and the forecast there at 4 and 6 UT too); day 3 for two only, day 5
+    // has a spell broken by a missing hour.
+    MonthData away = february(9);
+    (*away.forecast)[4] = (*away.forecast)[6] = (*away.forecast)[5];
+    for (const int d : {2, 4, 7, 3, 5})
+        for (const int h : {4, 5, 6}) away.days[d - 1][h] = std::int16_t{40};
+    away.days[3 - 1][6].reset();
+    away.days[5 - 1][5].reset();
+    const std::string sentence = month_description(away, month_figures(away));
+    EXPECT_TRUE(sentence.ends_with("; away from the forecast on 2, 4 and 7 February")) << sentence;
+    away.days[7 - 1][6].reset();
+    away.days[4 - 1][6].reset();
+    EXPECT_TRUE(month_description(away, month_figures(away)).ends_with("; away from the forecast on 2 February"));
+    away.forecast.reset();
+    EXPECT_EQ(month_description(away, month_figures(away)).find("away"), std::string::npos) << "no forecast, no days";
 }
 
 // What the page and the chart say when no hour has values of 5 days.

@@ -12,6 +12,7 @@
 #include "export/archive_pages.h"
 #include "export/chart_csv.h"
 #include "export/chart_description.h"
+#include "export/day_against_forecast.h"
 #include "export/month_files.h"
 #include "platform/files.h"
 #include "platform/folder_listing.h"
@@ -106,6 +107,7 @@ ArchiveExtras beside_charts(const std::string& folder, const ArchiveListing& arc
             notes.push_back("the plain alt text for " + iso_date(day) + ": " + s.message());
         } else if (const auto data = read_chart_csv({reinterpret_cast<const char*>(bytes.data()), bytes.size()})) {
             extra.description = chart_description(*data, day);
+            extra.against_forecast = against_forecast(*data);
         } else {
             notes.push_back("the plain alt text for " + iso_date(day) + ": " + platform::native_path(csv_path) +
                             " holds no chart's data");
@@ -138,6 +140,15 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
     const ArchiveExtras beside = beside_charts(folder, archive, shown, notes);
     for (const std::string& note : notes) report("archive pages: " + note);
 
+    // Whose charts, and how fresh: the newest sounding of the days drawn.
+    PageStamp stamp{.station = settings_.station, .station_code = settings_.station_code,
+                    .newest_sounding = std::nullopt, .written = record.written, .generator = settings_.generator};
+    for (const DayRecord& day : record.days) {
+        if (!day.newest_minute) continue;
+        const sys_seconds t = sys_days{day.date} + minutes{*day.newest_minute};
+        if (!stamp.newest_sounding || t > *stamp.newest_sounding) stamp.newest_sounding = t;
+    }
+
     auto write = [&](const std::string& name, const std::string& page) {
         const std::span bytes(reinterpret_cast<const std::uint8_t*>(page.data()), page.size());
         if (Status s = platform::write_file_atomic(folder + name, bytes); !s) {
@@ -159,8 +170,8 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
     std::optional<MonthOwnFiles> latest_own;
     for (const year_month month : written) {
         MonthOwnFiles own = own_files(month);
-        write(month_page_name(month), month_page(month, archive.charts, beside, own));
+        write(month_page_name(month), month_page(month, archive.charts, beside, own, stamp));
         if (month == latest) latest_own = std::move(own);
     }
-    write("index.html", index_page(archive.charts, beside, latest_own ? *latest_own : own_files(latest)));
+    write("index.html", index_page(archive.charts, beside, latest_own ? *latest_own : own_files(latest), stamp));
 }

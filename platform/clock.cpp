@@ -17,6 +17,10 @@ std::chrono::year_month_day today_local() {
                                        std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
 }
 
+std::chrono::sys_seconds utc_now() {
+    return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+}
+
 double unix_time_now() {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
     return std::chrono::duration<double>(now).count();

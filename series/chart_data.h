@@ -14,7 +14,7 @@ struct ChartPoint {
     Series series = Series::observed;
     int minute = 0;                      // of the day, UT: the slot's hour and minute (0 to 1439)
     std::optional<std::int16_t> tenths;  // the value as drawn, in tenths of MHz; none for a sounding without value
-    std::string file;                    // the file it was read from, without folder
+    std::string file;                    // the file it was read from, without folder; for the CSV only
     std::size_t operation = 0;           // the surface's drawing operation that drew its dot or tick
 };
 

@@ -111,6 +111,6 @@ void Form1::record_sounding(int h, int minuto, std::optional<std::int16_t> value
     // The time of the sounding's slot: minute label "00" is minute 0 of the
     // same hour, whatever x the dot is drawn at.
     chart_data.points.push_back({.series = ChartPoint::Series::observed, .minute = 60 * h + minuto, .tenths = value,
-                                 .file = std::string(platform::file_name(path)),
+                                 .file = records_files() ? std::string(platform::file_name(path)) : std::string(),
                                  .operation = superficie.operations() - 1});
 }

@@ -99,13 +99,18 @@ TEST(Svg, IsTheSamePictureAsTheGifInTwoRenderers) {
 
 // The pages show a chart with its SVG beside it from vectors, sharp at two
 // device pixels a pixel, and one with its CSV beside it described in
-// words, linked to its data; the others as before.
+// words, linked to its data; the others as before. The station's name, in
+// UTF-8 and with characters that markup escapes, heads each page, which
+// ends with its closing line.
 TEST(ArchivePages, ShowVectorChartsSharpAndSayWhatEachChartShows) {
     TempFolder example;
     copy_example(example);
     const fs::path archive = example.path() / "previsioni" / "previous_RAV3000I2_plots";
     ASSERT_EQ(run_program(example.path(), {"--archive", "2024-02-01", "2024-02-29"}).status, 0);
-    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--archive-page"}).status, 0);
+    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--archive-page", "--station",
+                                           "Citt\xC3\xA0 <di> \"Roma\" & 'Lazio'", "--station-code", "RO041"})
+                  .status,
+              0);
 
     RunResult run = check("check_pages.py", {archive.string()});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
@@ -139,6 +144,11 @@ TEST(ArchivePages, ShowVectorChartsSharpAndSayWhatEachChartShows) {
                             "alt=\"MUF(3000)F2 chart of 10 February 2024\">"),
               std::string::npos);
     EXPECT_EQ(february.find("2024041.csv"), std::string::npos);
+    EXPECT_NE(february.find("<h1>MUF(3000)F2 charts of Citt\xC3\xA0 &lt;di&gt; &quot;Roma&quot; &amp; &#39;Lazio&#39; "
+                            "(RO041): February 2024</h1>"),
+              std::string::npos);
+    EXPECT_NE(read_text(archive / "2024-03.html").find("<p class=\"against\">depressed 21 to 36 % from 20 to 23 UT</p>"),
+              std::string::npos);
 }
 
 // The month's chart: its SVG the same picture as its GIF in two renderers,
@@ -322,7 +332,10 @@ TEST(ArchivePages, ServedOverLoopbackScoreFullMarksInLighthouseAndPa11y) {
     copy_example(example);
     const fs::path archive = example.path() / "previsioni" / "previous_RAV3000I2_plots";
     ASSERT_EQ(run_program(example.path(), {"--archive", "2024-02-01", "2024-02-29"}).status, 0);
-    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--monthly", "--archive-page"}).status,
+    ASSERT_EQ(run_program(example.path(), {"--today", "2024-03-03", "--csv", "--svg", "--monthly", "--archive-page",
+                                           "--station", "Citt\xC3\xA0 <di> \"Roma\" & 'Lazio'", "--station-code",
+                                           "RO041"})
+                  .status,
               0);
 
     const RunResult run = check("audit_pages.py", {archive.string(), "2024-03.html", "index.html"});

@@ -47,6 +47,7 @@ std::vector<Planted> planted(pid_t dead, pid_t live) {
         // Of a process that is gone, in each folder the run writes to.
         {"web/.plotMUF4.gif." + d + "-0.tmp", true},
         {"web/.plotMUF6.svg." + d + "-3.tmp", true},
+        {"web/.latest.json." + d + "-0.tmp", true},
         {"previsioni/.grafico3.bmp." + d + "-0.tmp", true},
         {archive + ".2024061.gif." + d + "-0.tmp", true},
         {archive + ".2023366.csv." + d + "-1.tmp", false},  // 2023 had 365 days: no chart's name
@@ -62,6 +63,7 @@ std::vector<Planted> planted(pid_t dead, pid_t live) {
         // Other programs' files, and names one character off.
         {"web/other.tmp", false, std::chrono::hours(48)},
         {"web/.other.gif." + d + "-0.tmp", false, std::chrono::hours(48)},
+        {"web/.latest.jsonl." + d + "-0.tmp", false, std::chrono::hours(48)},
         {"web/plotMUF4.gif." + d + "-0.tmp", false},
         {"web/.plotMUF4.gif." + d + "-0.tmp~", false},
         {"web/.plotMUF4.gif." + d + "-0.TMP", false},

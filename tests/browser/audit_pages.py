@@ -57,7 +57,7 @@ class Server:
 
 
 def icon_faults(folder, page):
-    html = open(os.path.join(folder, page), encoding="ascii").read()
+    html = open(os.path.join(folder, page), encoding="utf-8").read()
     icons = re.findall(r'<link rel="icon" href="data:image/svg\+xml;base64,([^"]*)">', html)
     if len(icons) != 1:
         return [f"{page}: {len(icons)} inline SVG icons, not 1"]

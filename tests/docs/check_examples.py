@@ -2,13 +2,17 @@
 """Checks that what the README shows of plotmuf's output is what plotmuf
 writes: the example station, run in a copy of ROOT/example as the README
 runs it (--today 2024-03-03) with the options whose output it shows (--csv,
---svg, --archive-page), must have written
+--svg, --archive-page, --feed with the station named Rome, RO041), must have
+written
 
 - every line of each CSV sample of the README (a fenced block that begins
   with "time_utc," or holds a row that begins with a time, "2024-03-03T..."),
   the block's lines one after the other in one CSV file, as they stand;
 - every page description the README quotes ("MUF(3000)F2 on ...", in prose,
-  where a line break counts as one blank), as it stands in a page.
+  where a line break counts as one blank), as it stands in a page;
+- each sample feed (a fenced block that begins with "{" and has a
+  "generator" field) line for line as the feed web/latest.json, but for the
+  time of the run in its "written" field.
 
 And that the station's files the README describes draw what it says: for
 each row of its table of station kinds ("first line begins with"), a station
@@ -40,7 +44,8 @@ import subprocess
 import sys
 import tempfile
 
-OPTIONS = ["--today", "2024-03-03", "--csv", "--svg", "--archive-page", "--verbose"]
+OPTIONS = ["--today", "2024-03-03", "--csv", "--svg", "--archive-page", "--feed", "--station", "Rome",
+           "--station-code", "RO041", "--verbose"]
 FENCE = re.compile(r"^ {0,3}(`{3,}|~{3,})")
 CSV_ROW = re.compile(r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ,")
 DESCRIPTION = re.compile(r'"(MUF\(3000\)F2 on [^"]*)"')
@@ -51,6 +56,8 @@ DAY_TIME = re.compile(r"(\d{1,2}) (January|February|March|April|May|June|July|Au
 MONTHS = ["January", "February", "March", "April", "May", "June", "July", "August", "September", "October",
           "November", "December"]
 FORECAST_VALUE = re.compile(r"(\d+\.\d) MHz at (\d\d) UT")
+# The run's clock, which differs from run to run.
+WRITTEN = re.compile(r'^(  "written": )"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ",$')
 
 
 class CheckError(Exception):
@@ -67,6 +74,23 @@ def csv_samples(text):
                 fence, block, start = opening.group(1), [], number + 1
         elif opening and line.strip() == opening.group(1) and opening.group(1)[0] == fence[0]:
             if block and (block[0].startswith("time_utc,") or any(CSV_ROW.match(row) for row in block)):
+                samples.append((start, block))
+            fence = None
+        else:
+            block.append(line)
+    return samples
+
+
+def feed_samples(text):
+    """(line number, lines) of each fenced block of `text` that shows a feed."""
+    samples, block, start, fence = [], None, 0, None
+    for number, line in enumerate(text.splitlines(), 1):
+        opening = FENCE.match(line)
+        if fence is None:
+            if opening:
+                fence, block, start = opening.group(1), [], number + 1
+        elif opening and line.strip() == opening.group(1) and opening.group(1)[0] == fence[0]:
+            if block and block[0] == "{" and any(row.startswith('  "generator": ') for row in block):
                 samples.append((start, block))
             fence = None
         else:
@@ -109,7 +133,7 @@ def example_output(plotmuf, root, work):
         raise CheckError(f"the example station: {plotmuf} {' '.join(OPTIONS)}: status {run.returncode}\n{run.stderr}")
     written = {}
     for path in sorted(station.rglob("*")):
-        if path.suffix in (".csv", ".html", ".svg") and path.is_file():
+        if path.suffix in (".csv", ".html", ".svg", ".json") and path.is_file():
             written[path.relative_to(station).as_posix()] = path.read_bytes().decode("utf-8")
     if not any(name.endswith(".csv") for name in written) or not any(name.endswith(".html") for name in written):
         raise CheckError(f"the example station wrote no CSV file or no page: {sorted(written)}")
@@ -135,6 +159,18 @@ def faults(readme, written):
         checked += 1
         if not any(description in page for page in pages.values()):
             found.append(f"README.md:{number}: no page of the example says \"{description}\"")
+    feed = [WRITTEN.sub(r'\1"(the run\'s clock)",', line) for line in written.get("web/latest.json", "").split("\n")]
+    for start, block in feed_samples(text):
+        checked += len(block)
+        sample = [WRITTEN.sub(r'\1"(the run\'s clock)",', line) for line in block]
+        for offset, line in enumerate(sample):
+            if offset >= len(feed) or feed[offset] != line:
+                found.append(f"README.md:{start + offset}: the example's feed web/latest.json has not the line "
+                             f"{block[offset]!r} there")
+                break
+        else:
+            if feed[len(sample):] != [""]:
+                found.append(f"README.md:{start}: the example's feed web/latest.json has more lines than the sample")
     if checked == 0:
         raise CheckError("README.md shows no CSV sample and quotes no page description")
     return found, checked

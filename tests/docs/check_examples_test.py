@@ -62,6 +62,22 @@ class CheckExamples(unittest.TestCase):
                 self.assertEqual(status, 1, output)
                 self.assertIn(f"README.md:{start + offset}: no CSV file of the example holds the line", output)
 
+    def test_fails_a_feed_line_changed_by_one_character(self):
+        feeds = check_examples.feed_samples(self.readme)
+        self.assertTrue(feeds, "the README shows no sample feed")
+        lines = self.readme.split("\n")
+        start, block = feeds[0]
+        for offset, line in enumerate(block):
+            # A number, the words and a chart's name.
+            if not line.startswith(('  "mufd"', '  "today"', '  "charts"')):
+                continue
+            with self.subTest(line=start + offset):
+                changed = list(lines)
+                changed[start + offset - 1] = one_character_changed(line)
+                status, output = self.check("\n".join(changed))
+                self.assertEqual(status, 1, output)
+                self.assertIn(f"README.md:{start + offset}: the example's feed web/latest.json has not the line", output)
+
     def test_fails_sample_lines_out_of_order(self):
         lines = self.readme.split("\n")
         start, block = self.samples[0]

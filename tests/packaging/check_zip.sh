@@ -52,7 +52,8 @@ echo "Zip built in $((SECONDS - start)) s: $(basename "$zip")"
 # The entries: everything in one top folder, the example station as the
 # repository holds it (its .gitkeep files stand for its empty folders).
 expected_entries() {
-    printf '%s\n' plotmuf.exe schedule.cmd README.md LICENSE FONT-NOTICE examples/ examples/plotmuf-alerts.yml
+    printf '%s\n' plotmuf.exe schedule.cmd README.md LICENSE FONT-NOTICE latest.schema.json examples/ \
+        examples/plotmuf-alerts.yml
     git -C "$source_dir" ls-files example | grep -v '/\.gitkeep$'
     git -C "$source_dir" ls-files example | while read -r path; do
         path=$(dirname "$path")

@@ -19,7 +19,8 @@ expected_files() {
     {
         printf -- '-rwxr-xr-x %s\n' bin/plotmuf
         printf -- '-rw-r--r-- %s\n' lib/systemd/system/plotmuf@.service lib/systemd/system/plotmuf@.timer \
-            share/man/man1/plotmuf.1.gz "$doc/README.md" "$doc/FONT-NOTICE" "$doc/examples/plotmuf-alerts.yml"
+            share/man/man1/plotmuf.1.gz "$doc/README.md" "$doc/FONT-NOTICE" \
+            "$doc/latest.schema.json" "$doc/examples/plotmuf-alerts.yml"
         if [ "$debian" = debian ]; then
             printf -- '-rw-r--r-- %s\n' "$doc/copyright" "$doc/changelog.gz" share/lintian/overrides/plotmuf
         else

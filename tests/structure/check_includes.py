@@ -4,8 +4,8 @@ series/, export/, platform/; tests left out):
 
   - no two files include each other's headers, directly or through others;
   - the pure writers (the chart's description, SVG and CSV, the metrics, the
-    archive's pages, the markup, the month's statistics and files) reach
-    app/form1.h through no include.
+    archive's pages, the markup, the month's statistics and files, the day
+    against its forecast, the feed) reach app/form1.h through no include.
 
 A header counts with its .cpp: what foo.cpp includes, foo.h reaches too.
 
@@ -20,7 +20,8 @@ import sys
 
 FOLDERS = ("app", "canvas", "series", "export", "platform")
 PURE = ("export/chart_description", "export/chart_svg", "export/chart_csv", "export/metrics",
-        "export/archive_pages", "export/markup", "export/month_statistics", "export/month_files")
+        "export/archive_pages", "export/markup", "export/month_statistics", "export/month_files",
+        "export/day_against_forecast", "export/feed")
 FORM = "app/form1"
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)\.(?:h|cpp)"', re.MULTILINE)
 
