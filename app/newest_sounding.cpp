@@ -11,18 +11,6 @@
 #include "platform/files.h"
 #include "series/sounding_names.h"
 
-namespace {
-
-// "2024-03-03 23:45 UT"
-std::string time_text(std::chrono::sys_seconds time) {
-    const auto day = std::chrono::floor<std::chrono::days>(time);
-    const auto minutes = std::chrono::duration_cast<std::chrono::minutes>(time - day).count();
-    return iso_date(std::chrono::year_month_day{day}) + " " + zero_padded(static_cast<int>(minutes / 60), 2) + ":" +
-           zero_padded(static_cast<int>(minutes % 60), 2) + " UT";
-}
-
-}  // namespace
-
 std::optional<Form1::Newest> Form1::newest_sounding(int days_back) const {
     if (!measurement_listing || recognised_station < 1 || recognised_station > 6) return std::nullopt;
     const auto& scheme = series::sounding_schemes[static_cast<std::size_t>(recognised_station)];
@@ -54,12 +42,12 @@ std::optional<std::string> Form1::stale_sounding() const {
     if (!newest) {
         const auto since = std::chrono::sys_days{data_corrente} - std::chrono::days{days_listed_back()};
         return "no sounding in " + platform::native_path(cartella_autoscalati) + " since " +
-               time_text(std::chrono::sys_seconds{since}) + ": older than " + after;
+               sounding_time_text(std::chrono::sys_seconds{since}) + ": older than " + after;
     }
     const auto age = std::chrono::duration_cast<std::chrono::minutes>(now - newest->time).count();
     if (age <= limit) return std::nullopt;
-    return "the newest sounding, " + newest->file + ", is of " + time_text(newest->time) + ", " + std::to_string(age) +
+    return "the newest sounding, " + newest->file + ", is of " + sounding_time_text(newest->time) + ", " + std::to_string(age) +
            " minutes ago: older than " + after;
 }
 
-std::string Form1::sounding_time_text(std::chrono::sys_seconds time) { return time_text(time); }
+std::string Form1::sounding_time_text(std::chrono::sys_seconds time) { return date_and_minute(time) + " UT"; }
