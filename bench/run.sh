@@ -28,9 +28,9 @@
 #   - the archive of a year redrawn (--archive, 365 days) in the folder of a
 #     station sounding every 5 minutes within least_range.c, the least work
 #     of such a redraw (the listing, the year's soundings read once, 365
-#     files written durably), with --csv within 1.3 times the plain redraw,
-#     and in under 8 MiB whatever the length of the range (a year and four
-#     years are measured).
+#     files written durably), with --csv within 1.25 times its own least work
+#     (least_range.c writing each day's CSV too), and in under 8 MiB whatever
+#     the length of the range (a year and four years are measured).
 #
 #   bench/run.sh [WORK_FOLDER]        (default: $TMPDIR/plotmuf-bench; no blanks)
 #
@@ -244,12 +244,16 @@ from=2023-03-05
 range=("$plotmuf" --archive "$from" "$today")
 "${range[@]}" || { echo "bench/run.sh: plotmuf --archive failed in $folder" >&2; exit 2; }
 gif_bytes=$(wc -c <previsioni/previous_RAV3000I2_plots/2024063.gif)
+"${range[@]}" --csv || { echo "bench/run.sh: plotmuf --archive --csv failed in $folder" >&2; exit 2; }
+csv_bytes=$(wc -c <previsioni/previous_RAV3000I2_plots/2024063.csv)
+rm -f previsioni/previous_RAV3000I2_plots/*.csv
 floor=("$work/least_range" autoscalati/ SP044_ "$from" 365 "$gif_bytes")
+floor_csv=("${floor[@]}" --csv "$csv_bytes")
 echo
 echo "== a year's archive redrawn: ${range[*]#$work/build/} in the year folder"
 range_runs=$(( runs < 10 ? runs : 10 ))
 hyperfine -N --warmup 2 --runs "$range_runs" --export-csv "$work/times.csv" "${range[*]}" "${floor[*]}" \
-    "${floor[*]} each" "${floor[*]} none" "${run[*]}" "${range[*]} --csv" >/dev/null 2>&1
+    "${floor[*]} each" "${floor[*]} none" "${run[*]}" "${range[*]} --csv" "${floor_csv[*]}" >/dev/null 2>&1
 rm -f previsioni/previous_RAV3000I2_plots/floor* previsioni/previous_RAV3000I2_plots/.floor* \
     previsioni/previous_RAV3000I2_plots/*.csv
 ours_ms=$(median_ms "$work/times.csv" 1)
@@ -258,10 +262,12 @@ each_ms=$(median_ms "$work/times.csv" 3)
 none_ms=$(median_ms "$work/times.csv" 4)
 run_ms=$(median_ms "$work/times.csv" 5)
 csv_ms=$(median_ms "$work/times.csv" 6)
+least_csv_ms=$(median_ms "$work/times.csv" 7)
 ratio=$(awk -v a="$ours_ms" -v b="$least_ms" 'BEGIN { printf "%.2f", a / b }')
-csv_ratio=$(awk -v a="$csv_ms" -v b="$ours_ms" 'BEGIN { printf "%.2f", a / b }')
+csv_ratio=$(awk -v a="$csv_ms" -v b="$least_csv_ms" 'BEGIN { printf "%.2f", a / b }')
 printf '  wall time   plotmuf %8s ms   least work %8s ms   ratio %s\n' "$ours_ms" "$least_ms" "$ratio"
-printf '  with --csv  %8s ms (%s x)\n' "$csv_ms" "$csv_ratio"
+printf '  with --csv  %8s ms   least work %8s ms   ratio %s (%s x the plain redraw)\n' "$csv_ms" "$least_csv_ms" \
+    "$csv_ratio" "$(awk -v a="$csv_ms" -v b="$ours_ms" 'BEGIN { printf "%.2f", a / b }')"
 printf '  cpu         plotmuf %8s ms   least work %8s ms\n' "$(cpu_ms "$work/times.csv" 1)" "$(cpu_ms "$work/times.csv" 2)"
 printf '  durability  the least work with its 365 files flushed 32 at a time %s ms, one at a time %s ms, not at all %s ms\n' \
     "$least_ms" "$each_ms" "$none_ms"
@@ -275,7 +281,7 @@ printf '  callgrind   plotmuf %8s M instructions   target 800 M\n' "$range_m"
 echo "  targets:"
 check "range: wall time <= least work" "$(awk -v r="$ratio" 'BEGIN { print (r <= 1.0) }')" \
     "$ratio x, $(awk -v a="$ours_ms" -v b="$least_ms" 'BEGIN { printf "%.0f", a - b }') ms over"
-check "range: --csv <= 1.3 x the redraw" "$(awk -v r="$csv_ratio" 'BEGIN { print (r <= 1.3) }')" "$csv_ratio x"
+check "range: --csv <= 1.25 x its least work" "$(awk -v r="$csv_ratio" 'BEGIN { print (r <= 1.25) }')" "$csv_ratio x"
 check "range: peak RSS < 8 MiB" "$(( year_kib < 8192 && years_kib < 8192 ))" "$year_kib / $years_kib KiB"
 check "range: <= 800 M instructions" "$(awk -v n="$range_m" 'BEGIN { print (n <= 800) }')" "$range_m M"
 

@@ -1,7 +1,6 @@
 #include "export/bmp.h"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -111,74 +110,95 @@ std::vector<std::uint8_t> encode_bmp(const Image& image) {
     return out;
 }
 
-Status decode_bmp(std::span<const std::uint8_t> bytes, Image& image) {
-    const std::uint64_t size = bytes.size();
+namespace {
 
-    // 1. BITMAPFILEHEADER
+// What the headers of a file to decode say.
+struct Layout {
+    std::uint64_t offset = 0;       // of the pixel array
+    std::uint64_t header_size = 0;  // of the DIB header
+    std::int64_t width = 0, height = 0;
+    bool top_down = false;
+    std::uint32_t bits = 0;
+    std::uint64_t colours_used = 0;
+};
+
+// 1. BITMAPFILEHEADER
+Status read_file_header(std::span<const std::uint8_t> bytes, Layout& layout) {
+    const std::uint64_t size = bytes.size();
     if (size < file_header_size + 4) return malformed("too short for its headers");
     if (bytes[0] != 'B' || bytes[1] != 'M') return malformed("no \"BM\" signature");
     const std::uint64_t declared_size = get_u32(bytes, 2);
-    const std::uint64_t offset = get_u32(bytes, 10);
+    layout.offset = get_u32(bytes, 10);
     if (declared_size > size) return malformed("file shorter than its header says (truncated?)");
+    return Status::ok();
+}
 
-    // 2. DIB header
-    const std::uint64_t header_size = get_u32(bytes, 14);
-    if (!known_info_header(static_cast<std::uint32_t>(header_size)))
-        return malformed("unsupported DIB header size " + std::to_string(header_size));
-    if (file_header_size + header_size > size) return malformed("DIB header truncated");
+// 2. DIB header
+Status read_dib_header(std::span<const std::uint8_t> bytes, Layout& layout) {
+    layout.header_size = get_u32(bytes, 14);
+    if (!known_info_header(static_cast<std::uint32_t>(layout.header_size)))
+        return malformed("unsupported DIB header size " + std::to_string(layout.header_size));
+    if (file_header_size + layout.header_size > bytes.size()) return malformed("DIB header truncated");
     const std::int64_t width = get_i32(bytes, 18);
     const std::int64_t signed_height = get_i32(bytes, 22);
     const std::uint32_t planes = get_u16(bytes, 26);
-    const std::uint32_t bits = get_u16(bytes, 28);
+    layout.bits = get_u16(bytes, 28);
     const std::uint32_t compression = get_u32(bytes, 30);
-    const std::uint64_t colours_used = get_u32(bytes, 46);
+    layout.colours_used = get_u32(bytes, 46);
 
-    const bool top_down = signed_height < 0;
-    const std::int64_t height = top_down ? -signed_height : signed_height;
+    layout.top_down = signed_height < 0;
+    const std::int64_t height = layout.top_down ? -signed_height : signed_height;
     if (width <= 0 || height <= 0) return malformed("width or height not positive");
     if (width > max_side || height > max_side || width * height > max_pixels)
         return malformed("picture too large");
     if (planes != 1) return malformed("plane count not 1");
     if (compression != bi_rgb) return malformed("compressed pixel data");
-    if (bits != 24 && bits != 8) return malformed("unsupported " + std::to_string(bits) + " bits per pixel");
+    if (layout.bits != 24 && layout.bits != 8)
+        return malformed("unsupported " + std::to_string(layout.bits) + " bits per pixel");
+    layout.width = width;
+    layout.height = height;
+    return Status::ok();
+}
 
-    // 3. Colour table
-    std::array<Rgb, 256> palette{};
-    std::uint64_t palette_size = 0;
-    const std::uint64_t palette_at = file_header_size + header_size;
-    if (bits == 8) {
-        palette_size = colours_used == 0 ? 256 : colours_used;
+// 3. Colour table, of an 8-bit file only
+Status read_colour_table(std::span<const std::uint8_t> bytes, const Layout& layout, std::vector<Rgb>& palette) {
+    const std::uint64_t palette_at = file_header_size + layout.header_size;
+    if (layout.bits == 8) {
+        const std::uint64_t palette_size = layout.colours_used == 0 ? 256 : layout.colours_used;
         if (palette_size > 256) return malformed("colour table over 256 entries");
-        if (palette_at + palette_size * 4 > size) return malformed("colour table truncated");
+        if (palette_at + palette_size * 4 > bytes.size()) return malformed("colour table truncated");
+        palette.resize(static_cast<std::size_t>(palette_size));
         for (std::uint64_t i = 0; i < palette_size; ++i) {
             const std::size_t at = palette_at + i * 4;
             palette[i] = Rgb{bytes[at + 2], bytes[at + 1], bytes[at]};
         }
-        if (offset < palette_at + palette_size * 4) return malformed("pixel array overlaps the colour table");
+        if (layout.offset < palette_at + palette_size * 4) return malformed("pixel array overlaps the colour table");
     }
-    if (offset < palette_at) return malformed("pixel array overlaps the headers");
+    if (layout.offset < palette_at) return malformed("pixel array overlaps the headers");
+    return Status::ok();
+}
 
-    // 4. Pixel array
-    const std::uint64_t stride = row_stride(static_cast<std::uint64_t>(width), bits);
-    if (offset > size || stride * static_cast<std::uint64_t>(height) > size - offset)
+// 4. Pixel array: an 8-bit file's rows as they are; a 24-bit file's colours,
+// each given the next index when first met.
+Status read_pixels(std::span<const std::uint8_t> bytes, const Layout& layout, Image& decoded) {
+    const std::uint64_t size = bytes.size();
+    const std::uint64_t stride = row_stride(static_cast<std::uint64_t>(layout.width), layout.bits);
+    if (layout.offset > size || stride * static_cast<std::uint64_t>(layout.height) > size - layout.offset)
         return malformed("pixel array truncated");
 
-    Image decoded;
-    decoded.width = static_cast<int>(width);
-    decoded.height = static_cast<int>(height);
-    decoded.pixels.reserve(static_cast<std::size_t>(width * height));
-    if (bits == 8) decoded.palette.assign(palette.begin(), palette.begin() + static_cast<std::ptrdiff_t>(palette_size));
-    // A 24-bit file's colours, each given the next index when first met.
+    decoded.width = static_cast<int>(layout.width);
+    decoded.height = static_cast<int>(layout.height);
+    decoded.pixels.reserve(static_cast<std::size_t>(layout.width * layout.height));
     int last_index = -1;
     Rgb last_colour{};
-    for (std::int64_t row = 0; row < height; ++row) {
-        const std::int64_t file_row = top_down ? row : height - 1 - row;
-        const std::uint8_t* source = bytes.data() + offset + static_cast<std::uint64_t>(file_row) * stride;
-        if (bits == 8) {
-            decoded.pixels.insert(decoded.pixels.end(), source, source + width);
+    for (std::int64_t row = 0; row < layout.height; ++row) {
+        const std::int64_t file_row = layout.top_down ? row : layout.height - 1 - row;
+        const std::uint8_t* source = bytes.data() + layout.offset + static_cast<std::uint64_t>(file_row) * stride;
+        if (layout.bits == 8) {
+            decoded.pixels.insert(decoded.pixels.end(), source, source + layout.width);
             continue;
         }
-        for (std::int64_t column = 0; column < width; ++column, source += 3) {
+        for (std::int64_t column = 0; column < layout.width; ++column, source += 3) {
             const Rgb colour{source[2], source[1], source[0]};
             if (last_index < 0 || !(colour == last_colour)) {
                 last_index = decoded.index_of(colour);
@@ -188,8 +208,20 @@ Status decode_bmp(std::span<const std::uint8_t> bytes, Image& image) {
             decoded.pixels.push_back(static_cast<std::uint8_t>(last_index));
         }
     }
-    if (bits == 8 && !decoded.indices_within_palette())
+    if (layout.bits == 8 && !decoded.indices_within_palette())
         return malformed("colour index beyond the colour table");
+    return Status::ok();
+}
+
+}  // namespace
+
+Status decode_bmp(std::span<const std::uint8_t> bytes, Image& image) {
+    Layout layout;
+    Image decoded;
+    if (Status s = read_file_header(bytes, layout); !s) return s;
+    if (Status s = read_dib_header(bytes, layout); !s) return s;
+    if (Status s = read_colour_table(bytes, layout, decoded.palette); !s) return s;
+    if (Status s = read_pixels(bytes, layout, decoded); !s) return s;
     image = std::move(decoded);
     return Status::ok();
 }

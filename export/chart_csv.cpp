@@ -70,6 +70,103 @@ std::string chart_csv(const ChartData& data, std::chrono::year_month_day day) {
 
 namespace {
 
+// The first three fields of a line as they stand, or undone into `undone`
+// where they hold a quote (longer ones are no time, series or value).
+struct Fields {
+    std::string_view first[3];
+    std::array<std::array<char, 24>, 3> undone;
+};
+
+// The next line of `text`, taken off it, without its CR LF: a line ends at
+// the first CR LF outside quotes, each quote opening or closing them.
+// `quoted`: whether the line holds a quote. False when no line end comes.
+bool next_line(std::string_view& text, std::string_view& line, bool& quoted) {
+    std::size_t end = 0, quotes = 0;
+    for (std::size_t from = 0;; from = end + 1) {
+        end = text.find('\n', from);
+        if (end == std::string_view::npos) return false;
+        const std::string_view part = text.substr(from, end - from);
+        for (std::size_t q = part.find('"'); q != std::string_view::npos; q = part.find('"', q + 1)) ++quotes;
+        if (quotes % 2 == 0 && end > 0 && text[end - 1] == '\r') break;
+    }
+    line = text.substr(0, end - 1);
+    text.remove_prefix(end + 1);
+    quoted = quotes > 0;
+    return true;
+}
+
+// Splits `line` at its commas outside quotes into `fields`, and the fourth
+// field, the file's, into `file` when it is not null. A field without a
+// quote is read in place; in one with quotes, a quote opens a quoted part
+// where nothing is in the field yet, and inside, two quotes are one and one
+// closes it. The number of commas; nullopt for a quote left open or a field
+// too long to be kept.
+std::optional<std::size_t> split_fields(std::string_view line, bool quoted_line, Fields& fields, std::string* file) {
+    for (std::size_t count = 0, from = 0;; ++count) {
+        std::size_t comma = line.find(',', from);
+        const std::string_view piece = line.substr(from, comma == std::string_view::npos ? comma : comma - from);
+        if (!quoted_line || piece.find('"') == std::string_view::npos) {
+            if (count < 3) fields.first[count] = piece;
+            else if (count == 3 && file) *file = piece;
+        } else {
+            if (count == 3 && file) file->clear();
+            std::size_t length = 0;  // of the field so far
+            const auto add = [&](char c) {
+                if (count < 3) {
+                    if (length == fields.undone[count].size()) return false;
+                    fields.undone[count][length] = c;
+                } else if (count == 3 && file) {
+                    *file += c;
+                }
+                ++length;
+                return true;
+            };
+            bool quoted = false;
+            std::size_t i = from;
+            for (; i < line.size() && (quoted || line[i] != ','); ++i) {
+                const char c = line[i];
+                bool kept = true;
+                if (quoted) {
+                    if (c != '"') kept = add(c);
+                    else if (i + 1 < line.size() && line[i + 1] == '"') kept = add('"'), ++i;
+                    else quoted = false;
+                } else if (c == '"' && length == 0) {
+                    quoted = true;
+                } else {
+                    kept = add(c);
+                }
+                if (!kept) return std::nullopt;
+            }
+            if (quoted) return std::nullopt;
+            if (count < 3) fields.first[count] = {fields.undone[count].data(), length};
+            comma = i < line.size() ? i : std::string_view::npos;
+        }
+        if (comma == std::string_view::npos) return count;
+        from = comma + 1;
+    }
+}
+
+// The point of a row's first three fields; nullopt for any text chart_csv
+// does not write there.
+std::optional<ChartPoint> point_of(const Fields& fields) {
+    // 2024-03-03T12:15:00Z
+    const std::string_view time = fields.first[0];
+    if (time.size() != 20 || time[10] != 'T' || time.substr(16) != ":00Z") return std::nullopt;
+    const auto hour = digits(time.substr(11, 2)), minute = digits(time.substr(14, 2));
+    if (!hour || !minute || time[13] != ':' || *hour > 23 || *minute > 59) return std::nullopt;
+    ChartPoint point;
+    point.minute = *hour * 60 + *minute;
+    if (fields.first[1] == series_names[0]) point.series = ChartPoint::Series::forecast;
+    else if (fields.first[1] != series_names[1]) return std::nullopt;
+    if (!fields.first[2].empty()) {
+        point.tenths = read_tenths(fields.first[2]);
+        if (!point.tenths) return std::nullopt;
+    } else if (point.series == ChartPoint::Series::forecast) {
+        return std::nullopt;
+    }
+    return point;
+}
+
 // Calls `row` with each point of a CSV that chart_csv wrote, in the file's
 // order, and its file name too when `with_files`; false for any other text,
 // and then `row` may have been called for the points before the fault.
@@ -80,92 +177,16 @@ bool read_points(std::string_view text, bool with_files, Row&& row) {
     if (!text.starts_with(header) || !text.substr(header.size()).starts_with("\r\n")) return false;
     text.remove_prefix(header.size() + 2);
     std::string file;
+    Fields fields;
     while (!text.empty()) {
-        // A line ends at the first CR LF outside quotes, each quote
-        // opening or closing them.
-        std::size_t end = 0, quotes = 0;
-        for (std::size_t from = 0;; from = end + 1) {
-            end = text.find('\n', from);
-            if (end == std::string_view::npos) return false;
-            const std::string_view part = text.substr(from, end - from);
-            for (std::size_t q = part.find('"'); q != std::string_view::npos; q = part.find('"', q + 1)) ++quotes;
-            if (quotes % 2 == 0 && end > 0 && text[end - 1] == '\r') break;
-        }
-        const std::string_view line = text.substr(0, end - 1);
-        text.remove_prefix(end + 1);
-
-        // Its fields: the first three as they stand or, where quoted, undone
-        // into `undone` (longer ones are no time, series or value), the
-        // file's kept only when asked for.
-        std::string_view field[3];
-        std::array<std::array<char, 24>, 3> undone;
-        std::size_t count = 0;
-        if (with_files) file.clear();
-        if (quotes == 0) {
-            for (std::size_t from = 0;; ++count) {
-                const std::size_t comma = line.find(',', from);
-                const std::string_view piece = line.substr(from, comma == std::string_view::npos ? comma : comma - from);
-                if (count < 3) field[count] = piece;
-                else if (count == 3 && with_files) file = piece;
-                if (comma == std::string_view::npos) break;
-                from = comma + 1;
-            }
-        } else {
-            // A quote opens a quoted field where nothing is in the field
-            // yet; inside, two quotes are one and one closes it.
-            std::size_t length = 0;  // of the field so far
-            bool quoted = false;
-            const auto add = [&](char c) {
-                if (count < 3) {
-                    if (length == undone[count].size()) return false;
-                    undone[count][length] = c;
-                } else if (count == 3 && with_files) {
-                    file += c;
-                }
-                ++length;
-                return true;
-            };
-            const auto close_field = [&] {
-                if (count < 3) field[count] = {undone[count].data(), length};
-            };
-            for (std::size_t i = 0; i < line.size(); ++i) {
-                const char c = line[i];
-                bool kept = true;
-                if (quoted) {
-                    if (c != '"') kept = add(c);
-                    else if (i + 1 < line.size() && line[i + 1] == '"') kept = add('"'), ++i;
-                    else quoted = false;
-                } else if (c == ',') {
-                    close_field();
-                    ++count, length = 0;
-                } else if (c == '"' && length == 0) {
-                    quoted = true;
-                } else {
-                    kept = add(c);
-                }
-                if (!kept) return false;
-            }
-            if (quoted) return false;
-            close_field();
-        }
-        // 2024-03-03T12:15:00Z
-        if (count != 3) return false;
-        const std::string_view time = field[0];
-        if (time.size() != 20 || time[10] != 'T' || time.substr(16) != ":00Z") return false;
-        const auto hour = digits(time.substr(11, 2)), minute = digits(time.substr(14, 2));
-        if (!hour || !minute || time[13] != ':' || *hour > 23 || *minute > 59) return false;
-        ChartPoint point;
-        point.minute = *hour * 60 + *minute;
-        if (field[1] == series_names[0]) point.series = ChartPoint::Series::forecast;
-        else if (field[1] != series_names[1]) return false;
-        if (!field[2].empty()) {
-            point.tenths = read_tenths(field[2]);
-            if (!point.tenths) return false;
-        } else if (point.series == ChartPoint::Series::forecast) {
-            return false;
-        }
-        if (with_files) point.file = std::move(file);
-        row(std::move(point));
+        std::string_view line;
+        bool quoted = false;
+        if (!next_line(text, line, quoted)) return false;
+        if (split_fields(line, quoted, fields, with_files ? &file : nullptr) != 3) return false;
+        std::optional<ChartPoint> point = point_of(fields);
+        if (!point) return false;
+        if (with_files) point->file = std::move(file);
+        row(std::move(*point));
     }
     return true;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/day_keys.h"
+
 namespace {
 
 using namespace std::chrono;
@@ -57,8 +59,14 @@ TEST(ArchivedChartName, EveryDayOfAYearRoundTripsThroughItsName) {
             SCOPED_TRACE(expected);
             ASSERT_EQ(archived_chart_name(year_month_day{day}), expected);
             ASSERT_EQ(archived_chart_day(expected), year_month_day{day});
+            // A run's day keys name the same file.
+            const DayKeys keys = day_keys(year_month_day{day});
+            ASSERT_EQ(archived_chart_name(keys.mese_anno, keys.giorno_anno), expected);
         }
-        EXPECT_EQ(day_of_year - 1, year{y}.is_leap() ? 366 : 365);
+        // The number after the year's last day names no day.
+        char beyond[32];
+        std::snprintf(beyond, sizeof beyond, "%04d%03d.gif", y, day_of_year);
+        EXPECT_EQ(archived_chart_day(beyond), std::nullopt) << beyond;
     }
 }
 

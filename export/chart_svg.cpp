@@ -97,95 +97,129 @@ void append_line_data(std::string& out, const DrawnOperation& op) {
     }
 }
 
+// The picture's width and height, with the texts before, between and after them.
+void append_size(std::string& svg, int width, int height, std::string_view before, std::string_view between,
+                 std::string_view after) {
+    svg += before;
+    append_number(svg, width);
+    svg += between;
+    append_number(svg, height);
+    svg += after;
+}
+
+// 1. The root
+void append_root(std::string& svg, int width, int height) {
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
+    append_size(svg, width, height, " width=\"", "\" height=\"", "\"");
+    append_size(svg, width, height, " viewBox=\"0 0 ", " ", "\" role=\"img\" aria-labelledby=\"title desc\">\n");
+}
+
+// 2. Title and description
+void append_names(std::string& svg, std::string_view title, std::string_view description) {
+    svg += "<title id=\"title\">";
+    append_escaped(svg, title);
+    svg += "</title>\n<desc id=\"desc\">";
+    append_escaped(svg, description);
+    svg += "</desc>\n";
+}
+
+// 3. The background
+void append_background(std::string& svg, Rgb background, int width, int height) {
+    append_size(svg, width, height, "<rect width=\"", "\" height=\"", "\" fill=\"" + colour(background) + "\"/>\n");
+}
+
+// A circle, with its title when it has one.
+void append_circle(std::string& svg, const DrawnOperation& op, std::size_t i, bool titled,
+                   const OperationTitle& title_of) {
+    svg += "<circle cx=\"";
+    append_number(svg, op.column);
+    svg += "\" cy=\"";
+    append_number(svg, op.row);
+    svg += "\" r=\"";
+    append_number(svg, op.radius);
+    if (titled) {
+        svg += "\">";
+        title_of(i, &svg);
+        svg += "</circle>\n";
+    } else {
+        svg += "\"/>\n";
+    }
+}
+
+void append_text(std::string& svg, const DrawnOperation& op) {
+    // The baseline lies 11 rows below the top of the text's cell.
+    svg += "<text x=\"";
+    append_number(svg, op.column);
+    svg += "\" y=\"";
+    append_number(svg, op.row + 11);
+    svg += "\">";
+    append_escaped(svg, op.text);
+    svg += "</text>\n";
+}
+
+// 4. One group of the drawing: its operations in their order, the lines
+// without a title merged into one path until something else comes.
+void append_group(std::string& svg, const DrawingLog& operations, const Group& g, const OperationTitle& title_of) {
+    if (g.text) {
+        svg += "<g fill=\"" + colour(g.stroke) + "\">\n";
+    } else {
+        svg += "<g stroke=\"" + colour(g.stroke) + "\" fill=\"" + (g.fill ? colour(*g.fill) : "none") + "\">\n";
+    }
+    bool in_path = false;
+    const auto end_path = [&] {
+        if (in_path) svg += "\"/>\n";
+        in_path = false;
+    };
+    for (std::size_t i = g.first; i < g.end; ++i) {
+        const DrawnOperation& op = operations[i];
+        const bool titled = title_of(i, nullptr);
+        switch (op.kind) {
+            case DrawnOperation::Kind::line:
+                if (!titled) {
+                    if (!in_path) svg += "<path d=\"";
+                    in_path = true;
+                    append_line_data(svg, op);
+                    continue;
+                }
+                end_path();
+                svg += "<path d=\"";
+                append_line_data(svg, op);
+                svg += "\">";
+                title_of(i, &svg);
+                svg += "</path>\n";
+                break;
+            case DrawnOperation::Kind::circle:
+                end_path();
+                append_circle(svg, op, i, titled, title_of);
+                break;
+            case DrawnOperation::Kind::text:
+                append_text(svg, op);
+                break;
+        }
+    }
+    end_path();
+    svg += "</g>\n";
+}
+
+// 4. The drawing
+void append_drawing(std::string& svg, const DrawingLog& operations, const OperationTitle& title_of) {
+    svg += "<g transform=\"translate(.5 .5)\" shape-rendering=\"crispEdges\" stroke-linecap=\"square\" "
+           "font-family=\"Helvetica, Arial, sans-serif\" font-size=\"11\">\n";
+    for (const Group& g : groups_of(operations)) append_group(svg, operations, g, title_of);
+    svg += "</g>\n";
+}
+
 }  // namespace
 
 std::string svg_picture(const DrawingLog& operations, Rgb background, int width, int height, std::string_view title,
                         std::string_view description, const OperationTitle& title_of) {
     std::string svg;
     svg.reserve(4096 + 80 * operations.size());
-    const auto size = [&](std::string_view before, std::string_view between, std::string_view after) {
-        svg += before;
-        append_number(svg, width);
-        svg += between;
-        append_number(svg, height);
-        svg += after;
-    };
-    // 1. The root
-    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"";
-    size(" width=\"", "\" height=\"", "\"");
-    size(" viewBox=\"0 0 ", " ", "\" role=\"img\" aria-labelledby=\"title desc\">\n");
-    // 2. Title and description
-    svg += "<title id=\"title\">";
-    append_escaped(svg, title);
-    svg += "</title>\n<desc id=\"desc\">";
-    append_escaped(svg, description);
-    svg += "</desc>\n";
-    // 3. The background
-    size("<rect width=\"", "\" height=\"", "\" fill=\"" + colour(background) + "\"/>\n");
-    // 4. The drawing
-    svg += "<g transform=\"translate(.5 .5)\" shape-rendering=\"crispEdges\" stroke-linecap=\"square\" "
-           "font-family=\"Helvetica, Arial, sans-serif\" font-size=\"11\">\n";
-    for (const Group& g : groups_of(operations)) {
-        if (g.text) {
-            svg += "<g fill=\"" + colour(g.stroke) + "\">\n";
-        } else {
-            svg += "<g stroke=\"" + colour(g.stroke) + "\" fill=\"" + (g.fill ? colour(*g.fill) : "none") + "\">\n";
-        }
-        bool in_path = false;  // lines without a title, merged until something else comes
-        const auto end_path = [&] {
-            if (in_path) svg += "\"/>\n";
-            in_path = false;
-        };
-        for (std::size_t i = g.first; i < g.end; ++i) {
-            const DrawnOperation& op = operations[i];
-            const bool titled = title_of(i, nullptr);
-            switch (op.kind) {
-                case DrawnOperation::Kind::line:
-                    if (!titled) {
-                        if (!in_path) svg += "<path d=\"";
-                        in_path = true;
-                        append_line_data(svg, op);
-                        continue;
-                    }
-                    end_path();
-                    svg += "<path d=\"";
-                    append_line_data(svg, op);
-                    svg += "\">";
-                    title_of(i, &svg);
-                    svg += "</path>\n";
-                    break;
-                case DrawnOperation::Kind::circle:
-                    end_path();
-                    svg += "<circle cx=\"";
-                    append_number(svg, op.column);
-                    svg += "\" cy=\"";
-                    append_number(svg, op.row);
-                    svg += "\" r=\"";
-                    append_number(svg, op.radius);
-                    if (titled) {
-                        svg += "\">";
-                        title_of(i, &svg);
-                        svg += "</circle>\n";
-                    } else {
-                        svg += "\"/>\n";
-                    }
-                    break;
-                case DrawnOperation::Kind::text:
-                    // The baseline lies 11 rows below the top of the text's cell.
-                    svg += "<text x=\"";
-                    append_number(svg, op.column);
-                    svg += "\" y=\"";
-                    append_number(svg, op.row + 11);
-                    svg += "\">";
-                    append_escaped(svg, op.text);
-                    svg += "</text>\n";
-                    break;
-            }
-        }
-        end_path();
-        svg += "</g>\n";
-    }
-    svg += "</g>\n</svg>\n";
+    append_root(svg, width, height);
+    append_names(svg, title, description);
+    append_background(svg, background, width, height);
+    append_drawing(svg, operations, title_of);
+    svg += "</svg>\n";
     return svg;
 }
 

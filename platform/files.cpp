@@ -72,6 +72,29 @@ Status close_and_replace(system::Handle file, const std::string& temporary, cons
     return s;
 }
 
+// What read_asking gives for a file that turns out to be no regular file.
+constexpr std::ptrdiff_t not_regular = -2;
+
+// A read of a file just opened by system::open_for_reading, which opens a
+// folder, a pipe or a device as well, asking the file's type only when the
+// read could be one of theirs. A regular file's read fills the buffer
+// unless it reaches the file's end, so a first read that gives part of a
+// buffer is a small file read whole, nearly every file of a run, and needs
+// no question. A read that gives nothing or fails (an empty file, a pipe
+// without a writer, /dev/null, a folder) or fills the buffer (a large file,
+// or a device that never ends, /dev/zero), or a later read that still gives
+// bytes (a growing file, or a pipe's writer), asks once. Bytes read, 0 at
+// the end, -1 on a read error, not_regular.
+std::ptrdiff_t read_asking(system::Handle file, std::uint8_t* into, std::size_t size, bool& first, bool& asked) {
+    const std::ptrdiff_t n = system::read(file, into, size);
+    const bool small_file_whole = first && n > 0 && static_cast<std::size_t>(n) < size;
+    const bool over = !first && n <= 0;  // the end of the bytes read before, or a read error
+    first = false;
+    if (asked || small_file_whole || over) return n;
+    asked = true;
+    return system::is_regular(file) ? n : not_regular;
+}
+
 }  // namespace
 
 std::string native_path(std::string_view path) {
@@ -91,10 +114,19 @@ TextInput::~TextInput() { close(); }
 Status TextInput::open(const std::string& path) {
     close();
     system::Handle file = system::no_handle;
-    if (Status s = system::open_for_reading(native_path(path), file); !s) return s;
+    const std::string native = native_path(path);
+    if (Status s = system::open_for_reading(native, file); !s) return s;
     handle_ = file;
     start_ = end_ = 0;
     at_end_ = skip_lf_ = false;
+    first_read_ = true;
+    type_asked_ = false;
+    // The first bytes are read now, so that a name of no regular file fails
+    // here as a name of no file does.
+    if (fill() == not_regular) {
+        close();
+        return Status::fail("cannot open " + native + ": not a regular file");
+    }
     return Status::ok();
 }
 
@@ -103,16 +135,16 @@ void TextInput::close() {
     handle_ = system::no_handle;
 }
 
-bool TextInput::fill() {
-    if (at_end_) return false;
-    const std::ptrdiff_t n = system::read(handle_, buffer_, sizeof buffer_);
+std::ptrdiff_t TextInput::fill() {
+    if (at_end_) return 0;
+    const std::ptrdiff_t n = read_asking(handle_, buffer_, sizeof buffer_, first_read_, type_asked_);
     if (n <= 0) {
-        at_end_ = true;  // end of file, or a read error: nothing more comes
-        return false;
+        at_end_ = true;  // end of file, a read error or no regular file: nothing more comes
+        return n;
     }
     start_ = 0;
     end_ = static_cast<std::size_t>(n);
-    return true;
+    return n;
 }
 
 bool TextInput::read_line(std::string& line, std::size_t keep) {
@@ -120,7 +152,7 @@ bool TextInput::read_line(std::string& line, std::size_t keep) {
     std::string kept;
     bool found = false;  // any byte of a line, or its line end, was read
     for (;;) {
-        if (start_ == end_ && !fill()) break;
+        if (start_ == end_ && fill() <= 0) break;
         if (skip_lf_) {
             skip_lf_ = false;
             if (buffer_[start_] == '\n') {
@@ -159,9 +191,14 @@ Status read_file(const std::string& path, std::vector<std::uint8_t>& bytes, std:
     std::vector<std::uint8_t> content;
     std::uint8_t chunk[65536];
     Status result = Status::ok();
+    bool first = true, asked = false;
     for (;;) {
-        const std::ptrdiff_t n = system::read(file, chunk, sizeof chunk);
+        const std::ptrdiff_t n = read_asking(file, chunk, sizeof chunk, first, asked);
         if (n == 0) break;
+        if (n == not_regular) {
+            result = Status::fail("cannot open " + native + ": not a regular file");
+            break;
+        }
         if (n < 0) {
             result = Status::fail("cannot read " + native);
             break;

@@ -38,7 +38,9 @@ Status current_folder(std::string& folder);
 std::string utf8_path(std::string_view native);
 
 // Sequential text input on one channel. Only regular files open: a missing
-// file, a folder, a pipe or a device fails the open, and nothing blocks.
+// file, a folder, a pipe or a device fails the open, and nothing blocks (a
+// pipe whose writer has written less than a read's buffer reads as a file of
+// those bytes, and ends there).
 // A line ends at CR LF, a lone CR or a lone LF; a last line without a line
 // end is read whole. Memory stays bounded whatever the file holds.
 class TextInput {
@@ -60,7 +62,8 @@ public:
     void close();
 
 private:
-    bool fill();
+    // Bytes read into the buffer: 0 at the end, negative when nothing more comes.
+    std::ptrdiff_t fill();
 
     std::intptr_t handle_ = -1;
     std::uint8_t buffer_[4096];
@@ -68,6 +71,8 @@ private:
     std::size_t end_ = 0;
     bool at_end_ = false;
     bool skip_lf_ = false;  // the last line ended with CR; a following LF belongs to it
+    bool first_read_ = true;
+    bool type_asked_ = false;  // whether the system was asked that the file is a regular one
 };
 
 // Reads a whole regular file of at most `max_bytes` bytes.

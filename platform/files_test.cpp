@@ -15,7 +15,9 @@
 #ifdef _WIN32
 #include "platform/windows_api.h"
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -97,6 +99,7 @@ TEST(TextInput, OpensRegularFilesOnly) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // no writer: a blocking open would wait forever
     refused.push_back(fifo);
     refused.push_back("/dev/null");
+    refused.push_back("/dev/zero");  // its reads never end
 #endif
     for (const std::string& path : refused) {
         platform::TextInput input;
@@ -109,6 +112,30 @@ TEST(TextInput, OpensRegularFilesOnly) {
     CloseHandle(pipe);
 #endif
 }
+
+#ifndef _WIN32
+// A pipe whose writer has written a line reads as a file of that line; the
+// bytes written after it are not read, so that a writer that never stops
+// cannot keep a run reading.
+TEST(TextInput, ReadsAPipeNoFurtherThanItsFirstBytes) {
+    TempFolder folder;
+    const std::string fifo = (folder.path() / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);  // a writer that needs no reader yet
+    ASSERT_NE(writer, -1);
+    ASSERT_EQ(::write(writer, "first\n", 6), 6);
+    platform::TextInput input;
+    ASSERT_TRUE(input.open(fifo));
+    ASSERT_EQ(::write(writer, "second\n", 7), 7);
+    std::string line;
+    EXPECT_TRUE(input.read_line(line, 100));
+    EXPECT_EQ(line, "first");
+    EXPECT_FALSE(input.read_line(line, 100));
+    EXPECT_EQ(line, "first");
+    input.close();
+    ::close(writer);
+}
+#endif
 
 TEST(ReadFile, ReadsWholeFilesUpToTheLimit) {
     TempFolder folder;

@@ -31,9 +31,12 @@ int process_id();
 // POSIX paths are taken as UTF-8 already.
 std::string utf8_of(std::string_view path);
 
-// Opens a regular file for reading. A folder, a pipe or a device fails
-// without waiting for anything.
+// Opens whatever `path` names for reading, without waiting for anything: a
+// pipe or a device opens too (a Windows device name fails), a folder may
+// open, and is_regular tells them apart.
 Status open_for_reading(const std::string& path, Handle& file);
+// Whether the open file is a regular file: no folder, pipe or device.
+bool is_regular(Handle file);
 // Bytes read into `into`: 0 at the end of the file, -1 on a read error.
 std::ptrdiff_t read(Handle file, std::uint8_t* into, std::size_t size);
 

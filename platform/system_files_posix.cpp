@@ -41,17 +41,17 @@ int process_id() { return static_cast<int>(::getpid()); }
 std::string utf8_of(std::string_view path) { return std::string(path); }
 
 Status open_for_reading(const std::string& path, Handle& file) {
-    // O_NONBLOCK keeps the open of a pipe from waiting for a writer; such a
-    // file is then refused by its type.
+    // O_NONBLOCK keeps the open of a pipe from waiting for a writer, and its
+    // reads from waiting for data.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd == -1) return failure("cannot open", path);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return Status::fail("cannot open " + path + ": not a regular file");
-    }
     file = fd;
     return Status::ok();
+}
+
+bool is_regular(Handle file) {
+    struct stat info {};
+    return ::fstat(static_cast<int>(file), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 std::ptrdiff_t read(Handle file, std::uint8_t* into, std::size_t size) {

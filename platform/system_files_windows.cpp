@@ -95,14 +95,14 @@ Status open_for_reading(const std::string& path, Handle& file) {
     const HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE) return failure("cannot open", path, GetLastError());
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (GetFileType(opened) != FILE_TYPE_DISK || !GetFileInformationByHandle(opened, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        CloseHandle(opened);
-        return Status::fail("cannot open " + path + ": not a regular file");
-    }
     file = reinterpret_cast<Handle>(opened);
     return Status::ok();
+}
+
+bool is_regular(Handle file) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    return GetFileType(as_handle(file)) == FILE_TYPE_DISK && GetFileInformationByHandle(as_handle(file), &info) &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::ptrdiff_t read(Handle file, std::uint8_t* into, std::size_t size) {

@@ -42,11 +42,9 @@ void copy_example(const TempFolder& folder) {
 // A station of the kind "Rome" whose day 3 March 2024 holds a sounding at
 // each minute of `minutes` with the value field `field` gives it.
 void sound(const StationFolder& station, const std::vector<int>& minutes, const std::function<std::string(int)>& field) {
-    for (const int minute : minutes) {
-        char name[64];
-        std::snprintf(name, sizeof name, "autoscalati/RM041_2024063%02d%02d00.TXT", minute / 60, minute % 60);
-        station.root.write(name, sounding_file(field(minute), "Rome"));
-    }
+    using namespace std::chrono;
+    for (const int minute : minutes)
+        station.root.write("autoscalati/" + rome_sounding_name(2024y / March / 3, minute), sounding_file(field(minute), "Rome"));
 }
 
 std::vector<int> every(int step) {
@@ -159,9 +157,9 @@ TEST(MonthlyPages, ShowTheMonthsChartAndLinkItsTables) {
     station.root.write("previsioni/032024.txt", "forecast\n" + station::forecast_line(60, 21) + "\n");
     for (int d = 1; d <= 7; ++d) {
         for (const int minute : every(30)) {
-            char name[64];
-            std::snprintf(name, sizeof name, "autoscalati/RM041_2024%03d%02d%02d00.TXT", 60 + d, minute / 60, minute % 60);
-            station.root.write(name, sounding_file(field_of(8 + 6 * std::sin(minute / 230.0) + d / 3.0), "Rome"));
+            const std::chrono::year_month_day date{std::chrono::year{2024} / std::chrono::March / d};
+            station.root.write("autoscalati/" + rome_sounding_name(date, minute),
+                               sounding_file(field_of(8 + 6 * std::sin(minute / 230.0) + d / 3.0), "Rome"));
         }
     }
     const RunResult run =

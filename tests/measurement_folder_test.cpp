@@ -25,13 +25,6 @@ using station::StationFolder;
 
 namespace {
 
-// Every file below `folder` with its bytes.
-std::map<std::string, std::string> contents(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const std::string& name : station::files_in(folder)) files[name] = read_text(folder / name);
-    return files;
-}
-
 struct Unreadable {
     const char* name;
     std::function<void(const fs::path& measurements)> make;
@@ -63,7 +56,7 @@ TEST_P(UnreadableMeasurementFolder, ChangesNoFileAndSaysSoOnce) {
         if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::all);
     const fs::path measurements = station.root.path() / "autoscalati";
     c.make(measurements);
-    const std::map<std::string, std::string> before = contents(station.root.path());
+    const std::map<std::string, std::string> before = station::contents(station.root.path());
     if (c.as_nobody) fs::permissions(measurements, fs::perms::none);
 
     std::vector<std::string> arguments = {"--today", station::today};
@@ -78,7 +71,7 @@ TEST_P(UnreadableMeasurementFolder, ChangesNoFileAndSaysSoOnce) {
     const std::string line =
         "plotmuf: measurements: cannot read the folder " + station.root.slash() + "autoscalati/: " + c.reason + "\n";
     EXPECT_EQ(run.err, line);
-    EXPECT_TRUE(contents(station.root.path()) == before) << "a file was written, changed or removed";
+    EXPECT_TRUE(station::contents(station.root.path()) == before) << "a file was written, changed or removed";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -26,9 +26,9 @@ namespace {
 
 // The samples of a metrics file by metric name and labels as written
 // ("plotmuf_soundings{folder=\"...\",day=\"2024-03-01\"}"), to their value.
-std::map<std::string, double> samples(const fs::path& file) {
+std::map<std::string, double> samples_of(const std::string& text) {
     std::map<std::string, double> found;
-    std::istringstream lines(read_text(file));
+    std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         if (line.empty() || line[0] == '#') continue;
         const std::size_t blank = line.rfind(' ');
@@ -37,6 +37,8 @@ std::map<std::string, double> samples(const fs::path& file) {
     return found;
 }
 
+std::map<std::string, double> samples(const fs::path& file) { return samples_of(read_text(file)); }
+
 // The name with the station's folder label, and more labels.
 std::string sample(const std::string& name, const StationFolder& station, const std::string& more = "") {
     return name + "{folder=\"" + station.work().string() + "\"" + (more.empty() ? "" : "," + more) + "}";
@@ -44,23 +46,11 @@ std::string sample(const std::string& name, const StationFolder& station, const 
 
 double now() { return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count(); }
 
-TEST(Metrics, AreTheRunsFiguresInTheExpositionFormat) {
-    StationFolder station;
-    const fs::path file = station.root.path() / "plotmuf.prom";
-    const double before = now();
-    const RunResult run = run_program(station.work(), {"--today", station::today, "--metrics", file.string()});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const double after = now();
-    EXPECT_TRUE(station.output_bytes() == station::plain_charts()) << "the charts are those of a run without metrics";
-    EXPECT_EQ(promtool_faults(file), "");
-
-    std::map<std::string, double> figures = samples(file);
-    const double ended = figures[sample("plotmuf_run_end_timestamp_seconds", station)];
-    EXPECT_GE(ended, before - 1);
-    EXPECT_LE(ended, after + 1);
-    EXPECT_EQ(figures[sample("plotmuf_last_success_timestamp_seconds", station)], ended);
-    EXPECT_GE(figures[sample("plotmuf_run_duration_seconds", station)], 0);
-    EXPECT_LE(figures[sample("plotmuf_run_duration_seconds", station)], after - before + 1);
+// What is wrong with the figures of a plain run in the test station that
+// ended between `before` and `after`: a figure missing, one too many, or a
+// value that is not the run's. Empty when nothing is.
+std::string faults_of_a_plain_run(const std::map<std::string, double>& figures, const StationFolder& station,
+                                  double before, double after) {
     // The station's soundings: one tick on 25 February, the values of 29
     // February and 1 March (one of them a tick), none between.
     const std::map<std::string, double> expected = {
@@ -83,12 +73,54 @@ TEST(Metrics, AreTheRunsFiguresInTheExpositionFormat) {
         {sample("plotmuf_forecast_loaded", station, "month=\"2024-02\""), 1},
         {sample("plotmuf_forecast_loaded", station, "month=\"2024-03\""), 1},
     };
+    // The figures of the run's own time, checked against the clock.
+    const std::string ended = sample("plotmuf_run_end_timestamp_seconds", station);
+    const std::string last_success = sample("plotmuf_last_success_timestamp_seconds", station);
+    const std::string duration = sample("plotmuf_run_duration_seconds", station);
+    const auto timed = [&](const std::string& name) { return name == ended || name == last_success || name == duration; };
+
+    std::ostringstream faults;
+    for (const std::string& name : {ended, last_success, duration})
+        if (!figures.contains(name)) faults << "missing: " << name << "\n";
     for (const auto& [name, value] : expected) {
-        SCOPED_TRACE(name);
-        ASSERT_EQ(figures.count(name), 1u);
-        EXPECT_EQ(figures[name], value);
+        if (!figures.contains(name)) faults << "missing: " << name << "\n";
+        else if (figures.at(name) != value) faults << name << " is " << figures.at(name) << ", not " << value << "\n";
     }
-    EXPECT_EQ(figures.size(), expected.size() + 3);
+    for (const auto& [name, value] : figures)
+        if (!expected.contains(name) && !timed(name)) faults << "not a figure of the run: " << name << "\n";
+    if (!faults.str().empty()) return faults.str();
+
+    const double end = figures.at(ended), took = figures.at(duration);
+    if (end < before - 1 || end > after + 1) faults << "the run's end " << end << " is not its time\n";
+    if (figures.at(last_success) != end) faults << "the last success is not the run's end\n";
+    if (took < 0 || took > after - before + 1) faults << "the run's duration " << took << " is not its time\n";
+    return faults.str();
+}
+
+TEST(Metrics, AreTheRunsFiguresInTheExpositionFormat) {
+    StationFolder station;
+    const fs::path file = station.root.path() / "plotmuf.prom";
+    const double before = now();
+    const RunResult run = run_program(station.work(), {"--today", station::today, "--metrics", file.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const double after = now();
+    EXPECT_TRUE(station.output_bytes() == station::plain_charts()) << "the charts are those of a run without metrics";
+    EXPECT_EQ(promtool_faults(file), "");
+    const std::string text = read_text(file);
+    EXPECT_EQ(faults_of_a_plain_run(samples_of(text), station, before, after), "");
+
+    // The check above cannot pass a file that lacks any one of the figures.
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::size_t left_out = 0; left_out < lines.size(); ++left_out) {
+        if (lines[left_out].empty() || lines[left_out][0] == '#') continue;
+        SCOPED_TRACE(lines[left_out]);
+        std::string without;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (i != left_out) without += lines[i] + "\n";
+        EXPECT_NE(faults_of_a_plain_run(samples_of(without), station, before, after), "");
+    }
 }
 
 // What goes wrong shows in the figures, the file is whole and the format's
@@ -111,7 +143,7 @@ TEST_P(MetricsOfAFault, AreWrittenWholeAndTellIt) {
     const fs::path file = station.root.path() / "plotmuf.prom";
     const std::vector<std::string> arguments = {"--today", station::today, "--metrics", file.string(), "--verbose"};
     ASSERT_EQ(run_program(station.work(), arguments).status, 0);
-    const double last_good = samples(file)[sample("plotmuf_last_success_timestamp_seconds", station)];
+    const double last_good = samples(file).at(sample("plotmuf_last_success_timestamp_seconds", station));
 
     c.make(station);
     const RunResult run = run_program(station.work(), arguments);
@@ -128,14 +160,14 @@ TEST_P(MetricsOfAFault, AreWrittenWholeAndTellIt) {
             EXPECT_EQ(figures.count(key), 0u) << "left out";
         } else {
             ASSERT_EQ(figures.count(key), 1u);
-            EXPECT_EQ(figures[key], value);
+            EXPECT_EQ(figures.at(key), value);
         }
     }
     const std::string last_success = sample("plotmuf_last_success_timestamp_seconds", station);
     if (c.last_success_carried) {
-        EXPECT_EQ(figures[last_success], last_good);
+        EXPECT_EQ(figures.at(last_success), last_good);
     } else {
-        EXPECT_EQ(figures[last_success], figures[sample("plotmuf_run_end_timestamp_seconds", station)]);
+        EXPECT_EQ(figures.at(last_success), figures.at(sample("plotmuf_run_end_timestamp_seconds", station)));
     }
 }
 
@@ -253,12 +285,12 @@ TEST(Metrics, OfARangeGiveEachDayItDrew) {
         run_program(station.work(), {"--archive", "2024-01-01", station::today, "--csv", "--metrics", file.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(promtool_faults(file), "");
-    std::map<std::string, double> figures = samples(file);
-    EXPECT_EQ(figures[sample("plotmuf_charts_exported", station)], 61);
-    EXPECT_EQ(figures[sample("plotmuf_soundings", station, "day=\"2024-01-15\"")], 0);
-    EXPECT_EQ(figures[sample("plotmuf_soundings", station, "day=\"2024-03-01\"")], 5);
-    EXPECT_EQ(figures[sample("plotmuf_forecast_loaded", station, "month=\"2024-01\"")], 0);
-    EXPECT_EQ(figures[sample("plotmuf_forecast_loaded", station, "month=\"2024-02\"")], 1);
+    const std::map<std::string, double> figures = samples(file);
+    EXPECT_EQ(figures.at(sample("plotmuf_charts_exported", station)), 61);
+    EXPECT_EQ(figures.at(sample("plotmuf_soundings", station, "day=\"2024-01-15\"")), 0);
+    EXPECT_EQ(figures.at(sample("plotmuf_soundings", station, "day=\"2024-03-01\"")), 5);
+    EXPECT_EQ(figures.at(sample("plotmuf_forecast_loaded", station, "month=\"2024-01\"")), 0);
+    EXPECT_EQ(figures.at(sample("plotmuf_forecast_loaded", station, "month=\"2024-02\"")), 1);
     int days = 0;
     for (const auto& [name, value] : figures) days += name.starts_with("plotmuf_soundings{");
     EXPECT_EQ(days, 61);

@@ -59,13 +59,8 @@ void write_soundings(const StationFolder& station, std::chrono::year_month month
     using namespace std::chrono;
     for (const auto& [d, minutes] : soundings) {
         const year_month_day date = month / day{static_cast<unsigned>(d)};
-        const int doy = static_cast<int>((sys_days{date} - sys_days{date.year() / January / 1}).count()) + 1;
-        for (const auto& [minute, field] : minutes) {
-            char name[64];
-            std::snprintf(name, sizeof name, "autoscalati/RM041_%04d%03d%02d%02d00.TXT", static_cast<int>(date.year()), doy,
-                          minute / 60, minute % 60);
-            station.root.write(name, sounding_file(field, "Rome"));
-        }
+        for (const auto& [minute, field] : minutes)
+            station.root.write("autoscalati/" + rome_sounding_name(date, minute), sounding_file(field, "Rome"));
     }
 }
 

@@ -39,6 +39,7 @@
 #include "support/gif_decode.h"
 #include "support/plotmuf_process.h"
 #include "support/promtool.h"
+#include "support/station_folder.h"
 #include "support/temp_folder.h"
 #include "support/tmpfs.h"
 
@@ -72,18 +73,6 @@ std::string year_day(sys_days day) {
     return text;
 }
 
-// A forecast line 2: 24 fields of five characters.
-std::string forecast_line(int start_tenths, int step_tenths) {
-    std::string line;
-    for (int k = 0; k < 24; ++k) {
-        const int v = start_tenths + step_tenths * (k < 12 ? k : 23 - k);
-        char field[32];
-        std::snprintf(field, sizeof field, " %2d.%d", v / 10, v % 10);
-        line += field;
-    }
-    return line;
-}
-
 // The station's inputs below `root`: the configuration naming its folders,
 // the forecasts of January to March 2024, and the file that names the
 // station (Tucuman: soundings TUJ2O_yyyydddhhmm.TXT).
@@ -91,9 +80,9 @@ void make_station(const TempFolder& root) {
     const std::string r = root.slash();
     root.write("stazione/Quorel_RAV3000I2.ini", "Station\r\n" + r + "previsioni\\\r\nSoundings\r\n" + r +
                                                    "autoscalati\\\r\nFigures\r\n" + r + "web\\\r\n");
-    root.write("previsioni/012024.txt", "Forecast\r\n" + forecast_line(40, 15) + "\r\n");
-    root.write("previsioni/022024.txt", "Forecast\r\n" + forecast_line(45, 18) + "\r\n");
-    root.write("previsioni/032024.txt", "Forecast\r\n" + forecast_line(60, 21) + "\r\n");
+    root.write("previsioni/012024.txt", "Forecast\r\n" + station::forecast_line(40, 15) + "\r\n");
+    root.write("previsioni/022024.txt", "Forecast\r\n" + station::forecast_line(45, 18) + "\r\n");
+    root.write("previsioni/032024.txt", "Forecast\r\n" + station::forecast_line(60, 21) + "\r\n");
     root.write("autoscalati/A_station.txt", "Tucuman\r\n");
     root.make_folder(archive);
     root.make_folder("web");
@@ -133,14 +122,6 @@ int end_of(pid_t pid) {
         return 1000;
     }
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? -WTERMSIG(raw) : 1001;
-}
-
-// The bytes of every file of `folder` (not below it), by name.
-std::map<std::string, std::string> contents(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file()) files[entry.path().filename().string()] = read_text(entry.path());
-    return files;
 }
 
 TEST(Soak, WeeksOfScheduledRunsUnderFaultsLeaveEveryChartWholeAndNothingBehind) {
@@ -235,24 +216,24 @@ TEST(Soak, WeeksOfScheduledRunsUnderFaultsLeaveEveryChartWholeAndNothingBehind) 
                 break;
             }
             case Fault::share_down: {
-                const auto before = contents(root.path() / "web");
-                const auto archived = contents(root.path() / archive);
+                const auto before = station::contents(root.path() / "web");
+                const auto archived = station::contents(root.path() / archive);
                 fs::rename(root.path() / "autoscalati", root.path() / "autoscalati.away");
                 const int status = end_of(start_plotmuf(work, arguments));
                 fs::rename(root.path() / "autoscalati.away", root.path() / "autoscalati");
                 // Nothing written but the metrics.
-                expect(status, status == 1 && contents(root.path() / "web") == before &&
-                                   contents(root.path() / archive) == archived);
+                expect(status, status == 1 && station::contents(root.path() / "web") == before &&
+                                   station::contents(root.path() / archive) == archived);
                 break;
             }
             case Fault::disk_full: {
-                const auto before = contents(root.path() / "web");
-                const auto archived = contents(root.path() / archive);
+                const auto before = station::contents(root.path() / "web");
+                const auto archived = station::contents(root.path() / archive);
                 const bool full = disk.fill();
                 const int status = end_of(start_plotmuf(work, arguments));
                 disk.empty();
-                expect(status, full && status == 1 && contents(root.path() / "web") == before &&
-                                   contents(root.path() / archive) == archived);
+                expect(status, full && status == 1 && station::contents(root.path() / "web") == before &&
+                                   station::contents(root.path() / archive) == archived);
                 break;
             }
             case Fault::two_at_once: {

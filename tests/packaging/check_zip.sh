@@ -38,7 +38,6 @@ source "$here/example_runs.sh"
 build_source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
 trap 'cleanup; clean_example_outputs "$build_source"' EXIT
 
-start=$SECONDS
 run_example_outputs "$build_source" "$linux_plotmuf" || fail "runs in the example station"
 (cd "$build" && cpack -G ZIP -B "$work/package") >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; echo "FAIL: cpack" >&2; exit 1; }
@@ -71,8 +70,7 @@ unzip -q "$zip" -d "$work/unzipped"
 [ "$(grep -c $'\r$' "$work/unzipped/$top/schedule.cmd")" -eq "$(wc -l <"$work/unzipped/$top/schedule.cmd")" ] ||
     fail "schedule.cmd has lines without CR LF"
 
-wineboot -i >/dev/null 2>&1
-echo "Wine prefix ready in $((SECONDS - start)) s"
+wine_prefix
 drive_c=$WINEPREFIX/drive_c
 program_folder='C:\Program Files (x86)\plotmuf 1.0'
 mkdir -p "$drive_c/Program Files (x86)" "$drive_c/fake"
@@ -144,7 +142,7 @@ expect_log /create /tn 'plotmuf\C_stazione' /sc minute /mo 15 /ru SYSTEM /tr "$(
 
 # 3. A drive's root: quoted as S:\. so that no "\" escapes the quote.
 station "$work/root"
-ln -s "$work/root" "$WINEPREFIX/dosdevices/s:"
+wine_drive s "$work/root"
 schedule 'S:\'
 [ "$status" -eq 0 ] && [ ! -s "$work/err" ] || fail "case 3: status $status, '$(cat "$work/err")'"
 expect_log /create /tn 'plotmuf\S' /sc minute /mo 15 /ru SYSTEM /tr "$(task_command 'S:\.')" /f -- 'exit 0'
@@ -182,9 +180,4 @@ SCRIPT='C:\fake\schedule.cmd' schedule 'C:\stazione'
 FAKE_SCHTASKS_EXIT=5 schedule 'C:\stazione'
 [ "$status" -eq 5 ] || fail "schtasks failing with status 5: schedule.cmd's status $status"
 
-echo "Zip checks done in $((SECONDS - start)) s"
-if [ "$failures" -ne 0 ]; then
-    echo "$failures zip check(s) failed" >&2
-    exit 1
-fi
-echo "Windows zip: all checks passed"
+wine_finish "Windows zip"

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,13 @@ inline std::vector<std::string> files_in(const fs::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Every file below `folder` with its bytes, by path relative to it.
+inline std::map<std::string, std::string> contents(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : files_in(folder)) files[name] = read_text(folder / name);
+    return files;
 }
 
 // Every file below `folder` whose name is neither an input nor an output

@@ -96,9 +96,7 @@ run_windows() {
     wine cmd /c "cd /d $folder && start /b /wait C:\\plotmuf\\plotmuf.exe $*" </dev/null >"$work/out" 2>"$work/err"
 }
 
-start=$SECONDS
-wineboot -i >/dev/null 2>&1
-echo "Wine prefix ready in $((SECONDS - start)) s"
+wine_prefix
 
 # The Linux build on the same inputs: the reference.
 make_station "$work/linux" web 'previsioni\' 'autoscalati\' 'web\'
@@ -136,7 +134,7 @@ mv "$station/autoscalati.away" "$station/autoscalati"
 # 2. A drive root, S:\, with folders relative to it.
 station="$work/root"
 make_station "$station" web 'previsioni\' 'autoscalati\' 'web\'
-ln -s "$station" "$WINEPREFIX/dosdevices/s:"
+wine_drive s "$station"
 status=0
 run_windows 'S:\' --today "$today" --verbose || status=$?
 [ "$status" -eq 0 ] || fail "run in S:\\: status $status: $(cat "$work/err")"
@@ -284,9 +282,4 @@ check_findings separatore 'C:\separatore\web' 'web' 1
 grep -qxF 'fail: publication (line 6): web is a folder, but the line lacks its final separator: the charts would be written as webplotMUF1.gif ... beside it (web/ ?)' \
     "$work/windows-findings" || fail "--check in C:\\separatore: $(cat "$work/windows-findings")"
 
-echo "Wine tests done in $((SECONDS - start)) s"
-if [ "$failures" -ne 0 ]; then
-    echo "$failures Wine check(s) failed" >&2
-    exit 1
-fi
-echo "All Wine checks passed"
+wine_finish "Windows build under Wine"
