@@ -135,10 +135,7 @@ TEST_P(CheckFinds, EachMistakeOnceWithItsStatus) {
     ChildOptions options;
     TempFolder program;
     if (m.as_nobody && ::geteuid() == 0) {
-        options.user = options.group = 65534;
-        options.program = program.path() / "plotmuf";
-        fs::copy_file(PLOTMUF_BINARY, options.program);
-        fs::permissions(program.path(), fs::perms::all);
+        run_as_nobody(options, program);
         fs::permissions(station.root.path(), fs::perms::all);
         for (const auto& entry : fs::recursive_directory_iterator(station.root.path()))
             if (entry.is_directory()) fs::permissions(entry.path(), fs::perms::all);

@@ -209,10 +209,7 @@ TEST(HostileFiles, AFileWithoutReadPermissionIsTakenAsAMissingFile) {
     ChildOptions options;
     TempFolder program;
     if (::geteuid() == 0) {
-        options.user = options.group = 65534;
-        options.program = program.path() / "plotmuf";
-        fs::copy_file(PLOTMUF_BINARY, options.program);
-        fs::permissions(program.path(), fs::perms::all);
+        run_as_nobody(options, program);
     }
     // The folders open to that user.
     const auto open_up = [](const StationFolder& folder) {

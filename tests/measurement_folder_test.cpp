@@ -42,10 +42,7 @@ TEST_P(UnreadableMeasurementFolder, ChangesNoFileAndSaysSoOnce) {
     ChildOptions options;
     TempFolder program;
     if (c.as_nobody && ::geteuid() == 0) {
-        options.user = options.group = 65534;
-        options.program = program.path() / "plotmuf";
-        fs::copy_file(PLOTMUF_BINARY, options.program);
-        fs::permissions(program.path(), fs::perms::all);
+        run_as_nobody(options, program);
     }
 
     // An earlier run wrote all twelve charts and the archive's pages.

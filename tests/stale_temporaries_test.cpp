@@ -152,10 +152,7 @@ TEST(StaleTemporaries, OneThatCannotBeRemovedIsNamedAndFailsNothing) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root, to run plotmuf as the user nobody";
     TempFolder program;
     ChildOptions options;
-    options.user = options.group = 65534;
-    options.program = program.path() / "plotmuf";
-    fs::copy_file(PLOTMUF_BINARY, options.program);
-    fs::permissions(program.path(), fs::perms::all);
+    run_as_nobody(options, program);
 
     StationFolder folder;
     const std::string stale = "web/.plotMUF4.gif." + std::to_string(ended_process()) + "-0.tmp";

@@ -32,6 +32,16 @@ struct ChildOptions {
     gid_t group = static_cast<gid_t>(-1);
 };
 
+// `options` set to run a copy of plotmuf in `program` (a folder that the
+// user may enter) as the user and group nobody: as root, permission bits
+// stop no read, so a test of an unreadable file runs plotmuf as nobody.
+inline void run_as_nobody(ChildOptions& options, const TempFolder& program) {
+    options.user = options.group = 65534;
+    options.program = program.path() / "plotmuf";
+    std::filesystem::copy_file(PLOTMUF_BINARY, options.program);
+    std::filesystem::permissions(program.path(), std::filesystem::perms::all);
+}
+
 // Far more than a run here needs, even under a sanitizer on a busy machine:
 // a run still going then is hung.
 constexpr std::chrono::seconds run_limit{60};
