@@ -33,4 +33,16 @@ struct RunRecord {
     std::vector<DayRecord> days;  // each day drawn
     int exported = 0;             // days whose export was whole
     int failed = 0;               // days whose export failed, or that could not be drawn
+
+    // The latest sounding drawn on any day, by the time in its name; none
+    // when no day drew one.
+    std::optional<std::chrono::sys_seconds> newest_sounding() const {
+        std::optional<std::chrono::sys_seconds> newest;
+        for (const DayRecord& day : days) {
+            if (!day.newest_minute) continue;
+            const std::chrono::sys_seconds t = std::chrono::sys_days{day.date} + std::chrono::minutes{*day.newest_minute};
+            if (!newest || t > *newest) newest = t;
+        }
+        return newest;
+    }
 };

@@ -9,14 +9,6 @@
 
 namespace {
 
-// n / d, both at least 0 and d above 0, rounded to the nearest, ties to even.
-long rounded(long n, long d) {
-    long q = n / d;
-    const long r = n % d;
-    if (2 * r > d || (2 * r == d && q % 2 != 0)) ++q;
-    return q;
-}
-
 // How hour h departs: -1 depressed (p <= -15), +1 enhanced (p >= +15), 0
 // between; none without a departure. Compared exactly, in the tenths the
 // values are kept in: p <= -15 is 100 v <= 85 f.
@@ -30,7 +22,7 @@ std::optional<int> way(std::optional<std::int16_t> value, std::int16_t forecast)
 
 // |p| of the hour, rounded to a whole percent.
 long percent_away(std::int16_t value, std::int16_t forecast) {
-    return rounded(100 * std::labs(static_cast<long>(value) - forecast), forecast);
+    return round_half_even(100 * std::labs(static_cast<long>(value) - forecast), forecast);
 }
 
 void append_hour(std::string& out, int hour) { append_two_digits(out, hour); }

@@ -6,14 +6,6 @@
 
 namespace {
 
-// n / d rounded to the nearest whole number, ties to even; d > 0.
-long rounded(long n, long d) {
-    long q = n / d, r = n % d;
-    if (r < 0) r += d, --q;
-    if (2 * r > d || (2 * r == d && q % 2 != 0)) ++q;
-    return q;
-}
-
 void append_time(std::string& out, std::chrono::sys_seconds time) {
     out += '"';
     out += rfc3339_time(time);
@@ -37,7 +29,7 @@ std::int16_t forecast_at(const HourForecast& forecast, int minute) {
     if (h >= 23) return forecast[23];
     // 60 times the value on the line, in tenths.
     const long sixtieths = 60L * forecast[h] + static_cast<long>(forecast[h + 1] - forecast[h]) * into;
-    return static_cast<std::int16_t>(rounded(sixtieths, 60));
+    return static_cast<std::int16_t>(round_half_even(sixtieths, 60));
 }
 
 void append_json_string(std::string& out, std::string_view text) {

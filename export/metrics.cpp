@@ -98,16 +98,10 @@ std::string metrics_text(const RunRecord& record, const RunTimes& times) {
     for (const DayRecord& d : days) out.sample(std::to_string(d.without_value), day_label(d));
 
     // The newest sounding drawn: the latest slot of the latest day that has one.
-    std::optional<double> newest;
-    for (const DayRecord& d : days) {
-        if (!d.newest_minute) continue;
-        const auto seconds = std::chrono::sys_seconds{std::chrono::sys_days{d.date}} + std::chrono::minutes{*d.newest_minute};
-        newest = std::max(newest.value_or(0), static_cast<double>(seconds.time_since_epoch().count()));
-    }
-    if (newest) {
+    if (const auto newest = record.newest_sounding()) {
         out.metric("plotmuf_newest_sounding_timestamp_seconds",
                    "The time (UT) of the newest sounding this run drew, as Unix time.");
-        out.sample(number(*newest, 0));
+        out.sample(number(static_cast<double>(newest->time_since_epoch().count()), 0));
     }
 
     // A month counts as loaded when every day of it drawn read its forecast.

@@ -7,15 +7,14 @@ namespace {
 
 constexpr int window_minutes = 7;
 
-// n / d rounded to the nearest whole number, ties to even; d > 0.
+}  // namespace
+
 long round_half_even(long n, long d) {
     long q = n / d, r = n % d;
     if (r < 0) r += d, --q;  // floor division: 0 <= r < d
     if (2 * r > d || (2 * r == d && q % 2 != 0)) ++q;
     return q;
 }
-
-}  // namespace
 
 DayHours hourly_values(std::span<const ObservedValue> soundings) {
     // The sounding nearest to each hour so far: its minute and its value.

@@ -40,6 +40,9 @@ inline constexpr int fewest_for_statistics = 5;
 // left out or given as an empty DayHours: it counts nowhere).
 std::array<HourStatistics, 24> month_statistics(std::span<const DayHours> days);
 
+// n / d rounded to the nearest whole number, ties to even; d > 0.
+long round_half_even(long n, long d);
+
 // 100 x (median - forecast) / forecast in tenths of a percent, rounded to
 // the nearest, ties to even; none for a forecast of 0.
 std::optional<long> percent_of_forecast(std::int16_t median, std::int16_t forecast);

@@ -141,13 +141,9 @@ void Form1::write_archive_pages(std::chrono::year_month_day first, std::chrono::
     for (const std::string& note : notes) report("archive pages: " + note);
 
     // Whose charts, and how fresh: the newest sounding of the days drawn.
-    PageStamp stamp{.station = settings_.station, .station_code = settings_.station_code,
-                    .newest_sounding = std::nullopt, .written = record.written, .generator = settings_.generator};
-    for (const DayRecord& day : record.days) {
-        if (!day.newest_minute) continue;
-        const sys_seconds t = sys_days{day.date} + minutes{*day.newest_minute};
-        if (!stamp.newest_sounding || t > *stamp.newest_sounding) stamp.newest_sounding = t;
-    }
+    const PageStamp stamp{.station = settings_.station, .station_code = settings_.station_code,
+                          .newest_sounding = record.newest_sounding(), .written = record.written,
+                          .generator = settings_.generator};
 
     auto write = [&](const std::string& name, const std::string& page) {
         const std::span bytes(reinterpret_cast<const std::uint8_t*>(page.data()), page.size());

@@ -17,15 +17,12 @@ void Form1::write_feed() {
     feed.station_code = settings_.station_code;
     feed.written = record.written;
     feed.generator = settings_.generator;
+    feed.newest_sounding = record.newest_sounding();
 
     // A range's days come from two forms, in no order: the last is the latest.
     const DayRecord* last = nullptr;
     for (const DayRecord& day : record.days) {
         if (!last || sys_days{day.date} > sys_days{last->date}) last = &day;
-        if (day.newest_minute) {
-            const sys_seconds t = sys_days{day.date} + minutes{*day.newest_minute};
-            if (!feed.newest_sounding || t > *feed.newest_sounding) feed.newest_sounding = t;
-        }
         if (day.newest_valued_minute) {
             const sys_seconds t = sys_days{day.date} + minutes{*day.newest_valued_minute};
             if (!feed.time || t > *feed.time) {
