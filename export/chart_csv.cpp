@@ -80,7 +80,7 @@ struct Fields {
 // The next line of `text`, taken off it, without its CR LF: a line ends at
 // the first CR LF outside quotes, each quote opening or closing them.
 // `quoted`: whether the line holds a quote. False when no line end comes.
-bool next_line(std::string_view& text, std::string_view& line, bool& quoted) {
+inline bool next_line(std::string_view& text, std::string_view& line, bool& quoted) {
     std::size_t end = 0, quotes = 0;
     for (std::size_t from = 0;; from = end + 1) {
         end = text.find('\n', from);
@@ -95,85 +95,98 @@ bool next_line(std::string_view& text, std::string_view& line, bool& quoted) {
     return true;
 }
 
+// The field of `line` that begins at `from` and holds a quote, the
+// `count`th of its line, undone: a quote opens a quoted part where nothing
+// is in the field yet, and inside, two quotes are one and one closes it.
+// Kept as Fields::first[count] (count < 3) or in `file` (count 3, when not
+// null). Where the comma after it is, npos at the line's end; nullopt for a
+// quote left open or a field too long to be kept.
+std::optional<std::size_t> undo_quoted_field(std::string_view line, std::size_t from, std::size_t count, Fields& fields,
+                                             std::string* file) {
+    if (count == 3 && file) file->clear();
+    std::size_t length = 0;  // of the field so far
+    const auto add = [&](char c) {
+        if (count < 3) {
+            if (length == fields.undone[count].size()) return false;
+            fields.undone[count][length] = c;
+        } else if (count == 3 && file) {
+            *file += c;
+        }
+        ++length;
+        return true;
+    };
+    bool quoted = false;
+    std::size_t i = from;
+    for (; i < line.size() && (quoted || line[i] != ','); ++i) {
+        const char c = line[i];
+        bool kept = true;
+        if (quoted) {
+            if (c != '"') kept = add(c);
+            else if (i + 1 < line.size() && line[i + 1] == '"') kept = add('"'), ++i;
+            else quoted = false;
+        } else if (c == '"' && length == 0) {
+            quoted = true;
+        } else {
+            kept = add(c);
+        }
+        if (!kept) return std::nullopt;
+    }
+    if (quoted) return std::nullopt;
+    if (count < 3) fields.first[count] = {fields.undone[count].data(), length};
+    return i < line.size() ? i : std::string_view::npos;
+}
+
 // Splits `line` at its commas outside quotes into `fields`, and the fourth
 // field, the file's, into `file` when it is not null. A field without a
-// quote is read in place; in one with quotes, a quote opens a quoted part
-// where nothing is in the field yet, and inside, two quotes are one and one
-// closes it. The number of commas; nullopt for a quote left open or a field
-// too long to be kept.
-std::optional<std::size_t> split_fields(std::string_view line, bool quoted_line, Fields& fields, std::string* file) {
+// quote is read in place. The number of commas; nullopt for a fault of a
+// quoted field.
+inline std::optional<std::size_t> split_fields(std::string_view line, bool quoted_line, Fields& fields,
+                                               std::string* file) {
     for (std::size_t count = 0, from = 0;; ++count) {
         std::size_t comma = line.find(',', from);
         const std::string_view piece = line.substr(from, comma == std::string_view::npos ? comma : comma - from);
-        if (!quoted_line || piece.find('"') == std::string_view::npos) {
-            if (count < 3) fields.first[count] = piece;
-            else if (count == 3 && file) *file = piece;
-        } else {
-            if (count == 3 && file) file->clear();
-            std::size_t length = 0;  // of the field so far
-            const auto add = [&](char c) {
-                if (count < 3) {
-                    if (length == fields.undone[count].size()) return false;
-                    fields.undone[count][length] = c;
-                } else if (count == 3 && file) {
-                    *file += c;
-                }
-                ++length;
-                return true;
-            };
-            bool quoted = false;
-            std::size_t i = from;
-            for (; i < line.size() && (quoted || line[i] != ','); ++i) {
-                const char c = line[i];
-                bool kept = true;
-                if (quoted) {
-                    if (c != '"') kept = add(c);
-                    else if (i + 1 < line.size() && line[i + 1] == '"') kept = add('"'), ++i;
-                    else quoted = false;
-                } else if (c == '"' && length == 0) {
-                    quoted = true;
-                } else {
-                    kept = add(c);
-                }
-                if (!kept) return std::nullopt;
-            }
-            if (quoted) return std::nullopt;
-            if (count < 3) fields.first[count] = {fields.undone[count].data(), length};
-            comma = i < line.size() ? i : std::string_view::npos;
+        if (quoted_line && piece.find('"') != std::string_view::npos) {
+            const std::optional<std::size_t> after = undo_quoted_field(line, from, count, fields, file);
+            if (!after) return std::nullopt;
+            comma = *after;
+        } else if (count < 3) {
+            fields.first[count] = piece;
+        } else if (count == 3 && file) {
+            *file = piece;
         }
         if (comma == std::string_view::npos) return count;
         from = comma + 1;
     }
 }
 
-// The point of a row's first three fields; nullopt for any text chart_csv
-// does not write there.
-std::optional<ChartPoint> point_of(const Fields& fields) {
+// The point of a row's first three fields, into `point` (its file left as
+// it is); false for any text chart_csv does not write there.
+inline bool read_point(const Fields& fields, ChartPoint& point) {
     // 2024-03-03T12:15:00Z
     const std::string_view time = fields.first[0];
-    if (time.size() != 20 || time[10] != 'T' || time.substr(16) != ":00Z") return std::nullopt;
+    if (time.size() != 20 || time[10] != 'T' || time.substr(16) != ":00Z") return false;
     const auto hour = digits(time.substr(11, 2)), minute = digits(time.substr(14, 2));
-    if (!hour || !minute || time[13] != ':' || *hour > 23 || *minute > 59) return std::nullopt;
-    ChartPoint point;
+    if (!hour || !minute || time[13] != ':' || *hour > 23 || *minute > 59) return false;
     point.minute = *hour * 60 + *minute;
     if (fields.first[1] == series_names[0]) point.series = ChartPoint::Series::forecast;
-    else if (fields.first[1] != series_names[1]) return std::nullopt;
+    else if (fields.first[1] != series_names[1]) return false;
     if (!fields.first[2].empty()) {
         point.tenths = read_tenths(fields.first[2]);
-        if (!point.tenths) return std::nullopt;
+        if (!point.tenths) return false;
     } else if (point.series == ChartPoint::Series::forecast) {
-        return std::nullopt;
+        return false;
     }
-    return point;
+    return true;
 }
 
 // Calls `row` with each point of a CSV that chart_csv wrote, in the file's
 // order, and its file name too when `with_files`; false for any other text,
 // and then `row` may have been called for the points before the fault.
 // Reads the text in place: a month reads back a year of days' CSVs, and a
-// row costs a few searches of its bytes, no allocation.
+// row costs a few searches of its bytes, no allocation. Its steps are
+// inlined into it (flatten), as a month's read of a year of rows wants.
 template <typename Row>
-bool read_points(std::string_view text, bool with_files, Row&& row) {
+[[gnu::flatten]] bool read_points(std::string_view text, bool with_files, Row&& row) {
     if (!text.starts_with(header) || !text.substr(header.size()).starts_with("\r\n")) return false;
     text.remove_prefix(header.size() + 2);
     std::string file;
@@ -183,10 +196,10 @@ bool read_points(std::string_view text, bool with_files, Row&& row) {
         bool quoted = false;
         if (!next_line(text, line, quoted)) return false;
         if (split_fields(line, quoted, fields, with_files ? &file : nullptr) != 3) return false;
-        std::optional<ChartPoint> point = point_of(fields);
-        if (!point) return false;
-        if (with_files) point->file = std::move(file);
-        row(std::move(*point));
+        ChartPoint point;
+        if (!read_point(fields, point)) return false;
+        if (with_files) point.file = std::move(file);
+        row(std::move(point));
     }
     return true;
 }
