@@ -3,6 +3,8 @@
 
 #include "platform/folder_listing.h"
 
+#include <algorithm>
+
 #include "platform/files.h"
 #include "platform/system_files.h"
 
@@ -26,10 +28,14 @@ FolderListing::FolderListing(const std::string& folder, const std::function<void
     const std::string native = native_path(folder);
     listed_ = true;
     status_ = system::list_folder(native, [&](std::span<const system::FolderEntry> entries) {
+        // Counted apart from the names: a count kept in the listing would be
+        // stored again after each call of `visit`.
+        files_ += static_cast<std::size_t>(std::count_if(entries.begin(), entries.end(), [](const system::FolderEntry& e) {
+            return !e.hidden && e.type != system::FolderEntry::other;
+        }));
         for (const system::FolderEntry& entry : entries) {
             visit(entry.name);
             if (!entry.short_name.empty()) visit(entry.short_name);
-            files_ += !entry.hidden && entry.type != system::FolderEntry::other;
 
             // Names are compared first, and the type of an entry checked
             // only when its name would come first: one pass, and few checks.
