@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/date_text.h"
+#include "export/markup.h"
 
 void Findings::add(Finding::Topic topic, Finding::Level level, const std::string& text,
                    std::optional<std::chrono::year_month_day> day) {
@@ -27,7 +28,7 @@ std::vector<Finding> Findings::all() const {
     std::vector<Finding> all = found_;
     if (odd_fields_ > 0) {
         all.push_back({Finding::Topic::soundings, Finding::Level::note,
-                       "soundings: " + std::to_string(odd_fields_) + " value field" + (odd_fields_ == 1 ? "" : "s") +
+                       "soundings: " + counted(static_cast<long>(odd_fields_), "value field") +
                            " (line 4, characters 16 to 19) " + (odd_fields_ == 1 ? "is" : "are") + " neither N/A nor a number of the form dd.d, the first in " +
                            first_odd_file_ + ": drawn at its leading number, 0 when it has none",
                        {}});
