@@ -297,10 +297,9 @@ TEST_P(StaleAfter, SaysSoAndEndsWithItsStatus) {
         for (const station::Sounding& s : station::soundings) fs::remove(station.root.path() / "autoscalati" / s.name);
     ChildOptions options;
     options.program = "/usr/bin/env";
-    const RunResult run = run_program(station.work(),
-                                      {"TZ=UTC", "faketime", c.clock, PLOTMUF_BINARY, "--today", station::today,
-                                       "--stale-after", std::to_string(c.minutes), "--metrics", "m.prom"},
-                                      options);
+    std::vector<std::string> words = at_clock(c.clock);
+    words.insert(words.end(), {"--today", station::today, "--stale-after", std::to_string(c.minutes), "--metrics", "m.prom"});
+    const RunResult run = run_program(station.work(), words, options);
     ASSERT_TRUE(run.in_time);
     if (run.status == 127) GTEST_SKIP() << "faketime is not installed";
     EXPECT_EQ(run.status, c.status) << run.err;
@@ -336,10 +335,9 @@ TEST(Check, TellsAStaleSounderAsARunWould) {
     ChildOptions options;
     options.program = "/usr/bin/env";
     for (const auto& [clock, status] : {std::pair{"2024-03-01 12:15:00", 0}, std::pair{"2024-03-01 12:16:00", 1}}) {
-        const RunResult run = run_program(station.work(),
-                                          {"TZ=UTC", "faketime", clock, PLOTMUF_BINARY, "--check", "--today",
-                                           station::today, "--stale-after", "60"},
-                                          options);
+        std::vector<std::string> words = at_clock(clock);
+        words.insert(words.end(), {"--check", "--today", station::today, "--stale-after", "60"});
+        const RunResult run = run_program(station.work(), words, options);
         if (run.status == 127) GTEST_SKIP() << "faketime is not installed";
         EXPECT_EQ(run.status, status) << run.out;
         const std::vector<std::string> lines = lines_of(run.out);

@@ -84,7 +84,8 @@ fs::path archive_of(const StationFolder& station) { return station.root.path() /
 
 // The run under libfaketime, its clock at `clock` UTC.
 RunResult run_at(const StationFolder& station, const std::string& clock, std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"TZ=UTC", "/usr/bin/faketime", clock, PLOTMUF_BINARY});
+    const std::vector<std::string> start = at_clock(clock);
+    arguments.insert(arguments.begin(), start.begin(), start.end());
     return run_program(station.work(), arguments, {.program = "/usr/bin/env"});
 }
 

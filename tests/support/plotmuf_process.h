@@ -42,6 +42,14 @@ inline void run_as_nobody(ChildOptions& options, const TempFolder& program) {
     std::filesystem::permissions(program.path(), std::filesystem::perms::all);
 }
 
+// The words that, run by /usr/bin/env, start plotmuf under libfaketime
+// with its clock at `clock` UTC ("2024-03-04 00:05:00"); its arguments
+// follow them. A build with AddressSanitizer is let run with libfaketime
+// preloaded before the sanitizer's runtime.
+inline std::vector<std::string> at_clock(const std::string& clock) {
+    return {"TZ=UTC", "ASAN_OPTIONS=verify_asan_link_order=0", "faketime", clock, PLOTMUF_BINARY};
+}
+
 // Far more than a run here needs, even under a sanitizer on a busy machine:
 // a run still going then is hung.
 constexpr std::chrono::seconds run_limit{60};
