@@ -53,7 +53,7 @@ endwhile()
 # Each link [repository name](repository name) of a file installed under
 # another name, held aside while the other links become their text.
 set(readme_renames canvas/FONT-NOTICE FONT-NOTICE packaging/plotmuf-alerts.yml examples/plotmuf-alerts.yml
-    LICENSE LICENSE)
+    docs/latest.schema.json latest.schema.json LICENSE LICENSE)
 set(renames ${readme_renames})
 set(index 0)
 while(renames)
