@@ -143,13 +143,13 @@ for gz in "$doc/changelog.gz" "$tree/usr/share/man/man1/plotmuf.1.gz"; do
 done
 
 # The manual page: clean for mandoc and groff, and every option the
-# program's --help names is an item of its OPTIONS (a tag after .TP).
+# program's --help names is an item of its OPTIONS (a tag after .TP or .TQ).
 man_page=$work/plotmuf.1
 zcat "$tree/usr/share/man/man1/plotmuf.1.gz" >"$man_page"
 cmp -s "$man_page" "$source_dir/packaging/plotmuf.1" || fail "the packaged manual page is not packaging/plotmuf.1"
 mandoc -T lint -W warning "$man_page" >"$work/mandoc" 2>&1 || fail "mandoc: $(cat "$work/mandoc")"
 groff -ww -z -man "$man_page" >"$work/groff" 2>&1 && [ ! -s "$work/groff" ] || fail "groff: $(cat "$work/groff")"
-awk '/^\.SH/ { options = $2 == "OPTIONS" } options && tag { print } { tag = $1 == ".TP" }' "$man_page" |
+awk '/^\.SH/ { options = $2 == "OPTIONS" } options && tag { print } { tag = $1 == ".TP" || $1 == ".TQ" }' "$man_page" |
     sed 's/\\-/-/g' >"$work/tags"
 for option in $("$tree/usr/bin/plotmuf" --help | grep -oE -- '--[a-z-]+' | sort -u); do
     grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" "$work/tags" || fail "plotmuf.1 has no item for $option"
