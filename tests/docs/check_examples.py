@@ -64,8 +64,8 @@ class CheckError(Exception):
     """The check could not be made (exit status 2)."""
 
 
-def csv_samples(text):
-    """(line number, lines) of each fenced block of `text` that shows CSV rows."""
+def fenced_samples(text, shows):
+    """(line number, lines) of each fenced block of `text` whose lines `shows`."""
     samples, block, start, fence = [], None, 0, None
     for number, line in enumerate(text.splitlines(), 1):
         opening = FENCE.match(line)
@@ -73,29 +73,24 @@ def csv_samples(text):
             if opening:
                 fence, block, start = opening.group(1), [], number + 1
         elif opening and line.strip() == opening.group(1) and opening.group(1)[0] == fence[0]:
-            if block and (block[0].startswith("time_utc,") or any(CSV_ROW.match(row) for row in block)):
+            if block and shows(block):
                 samples.append((start, block))
             fence = None
         else:
             block.append(line)
     return samples
+
+
+def csv_samples(text):
+    """(line number, lines) of each fenced block of `text` that shows CSV rows."""
+    return fenced_samples(
+        text, lambda block: block[0].startswith("time_utc,") or any(CSV_ROW.match(row) for row in block))
 
 
 def feed_samples(text):
     """(line number, lines) of each fenced block of `text` that shows a feed."""
-    samples, block, start, fence = [], None, 0, None
-    for number, line in enumerate(text.splitlines(), 1):
-        opening = FENCE.match(line)
-        if fence is None:
-            if opening:
-                fence, block, start = opening.group(1), [], number + 1
-        elif opening and line.strip() == opening.group(1) and opening.group(1)[0] == fence[0]:
-            if block and block[0] == "{" and any(row.startswith('  "generator": ') for row in block):
-                samples.append((start, block))
-            fence = None
-        else:
-            block.append(line)
-    return samples
+    return fenced_samples(
+        text, lambda block: block[0] == "{" and any(row.startswith('  "generator": ') for row in block))
 
 
 def descriptions(text):
