@@ -116,16 +116,21 @@ def descriptions(text):
     return found
 
 
+def run_plotmuf(plotmuf, options, folder, what, timeout):
+    """Runs plotmuf with `options` in `folder`; a CheckError, naming `what`, unless it exits 0."""
+    try:
+        run = subprocess.run([str(plotmuf), *options], cwd=folder, capture_output=True, text=True, timeout=timeout)
+    except OSError as error:
+        raise CheckError(f"cannot run {plotmuf}: {error}")
+    if run.returncode != 0:
+        raise CheckError(f"{what}: {plotmuf} {' '.join(options)}: status {run.returncode}\n{run.stderr}")
+
+
 def example_output(plotmuf, root, work):
     """The texts the example station writes: {file: text}, CSV files by their lines."""
     station = work / "example"
     shutil.copytree(root / "example", station)
-    try:
-        run = subprocess.run([str(plotmuf), *OPTIONS], cwd=station, capture_output=True, text=True, timeout=120)
-    except OSError as error:
-        raise CheckError(f"cannot run {plotmuf}: {error}")
-    if run.returncode != 0:
-        raise CheckError(f"the example station: {plotmuf} {' '.join(OPTIONS)}: status {run.returncode}\n{run.stderr}")
+    run_plotmuf(plotmuf, OPTIONS, station, "the example station", timeout=120)
     written = {}
     for path in sorted(station.rglob("*")):
         if path.suffix in (".csv", ".html", ".svg", ".json") and path.is_file():
@@ -260,12 +265,7 @@ def draw_station(plotmuf, root, folder, day, forecast_lines, sounding_name, soun
     (folder / "previsioni" / f"{day.month:02}{day.year}.txt").write_bytes("\r\n".join(forecast_lines).encode() + b"\r\n")
     (folder / "autoscalati" / sounding_name).write_bytes("\r\n".join(sounding_lines).encode() + b"\r\n")
     options = ["--today", day.isoformat(), "--csv"]
-    try:
-        run = subprocess.run([str(plotmuf), *options], cwd=folder, capture_output=True, text=True, timeout=60)
-    except OSError as error:
-        raise CheckError(f"cannot run {plotmuf}: {error}")
-    if run.returncode != 0:
-        raise CheckError(f"{folder}: {plotmuf} {' '.join(options)}: status {run.returncode}\n{run.stderr}")
+    run_plotmuf(plotmuf, options, folder, str(folder), timeout=60)
     with open(folder / "web" / "plotMUF6.csv", newline="", encoding="ascii") as written:
         return list(csv.DictReader(written))
 
