@@ -22,6 +22,12 @@ void append_optional_string(std::string& out, std::string_view text) {
     else append_json_string(out, text);
 }
 
+// A number in tenths with one decimal, or null.
+void append_optional_tenths(std::string& out, std::optional<long> tenths) {
+    if (tenths) append_tenths(out, *tenths);
+    else out += "null";
+}
+
 }  // namespace
 
 std::int16_t forecast_at(const HourForecast& forecast, int minute) {
@@ -73,14 +79,12 @@ std::string feed_json(const FeedFigures& f) {
         json += "null";
     }
     json += ",\n  \"forecast_mhz\": ";
-    if (forecast) append_tenths(json, *forecast);
-    else json += "null";
+    append_optional_tenths(json, forecast);
     json += ",\n  \"departure_percent\": ";
     // Of the two numbers as the feed gives them; tenths of a percent.
     const std::optional<long> departure =
         forecast && *forecast > 0 ? percent_of_forecast(f.mufd, *forecast) : std::nullopt;
-    if (departure) append_tenths(json, *departure);
-    else json += "null";
+    append_optional_tenths(json, departure);
     json += ",\n  \"today\": ";
     append_optional_string(json, f.today);
     json += ",\n  \"newest_sounding\": ";
